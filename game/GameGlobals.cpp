@@ -1,0 +1,7 @@
+// Storage of the game's global records (see GameGlobals.h).
+#include "game/GameGlobals.h"
+
+GameGlobals gGame;
+LevelState gLevel;
+PlatformServices* gPlatform = nullptr;
+AssetLibrary* gLibrary = nullptr;
