@@ -13,6 +13,7 @@
 #include <string>
 
 #include "actors/AnimationTable.h"
+#include "config/ConfigTokenizer.h"
 #include "config/TextTable.h"
 #include "game/AssetLibrary.h"
 #include "game/GameGlobals.h"
@@ -93,6 +94,7 @@ protected:
         gGame = GameGlobals{};
         gGame.screenWidth = 800;
         ResetAnimationTable();
+        ResetTokenizer();
         ASSERT_TRUE(LoadTextTable());
         ResetButtons();
         ResetHighScores();
