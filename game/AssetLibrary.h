@@ -2,6 +2,8 @@
 // references the game uses to find entries in it.
 #pragma once
 
+#include <unordered_set>
+
 #include "platform/PlatformServices.h"
 
 // A named reference into the library: resolved by name on first use, then
@@ -82,9 +84,15 @@ public:
     u32 Size() const { return size; }
 
 private:
+    // The block of an entry's sequence, checked to lie inside the file.
+    bool FindBlock(AssetRef* ref, i32 sequence, u32* blockOffset, i32* firstWord);
+
     const u8* base = nullptr;
     const i32* sequenceTable = nullptr;
     PlatformServices* platform;
     u32 size = 0;
     i32 entryCount = 0;
+    u32 nameTableOffset = 0;
+    // Offsets of the pictures whose pixel data has been checked already.
+    std::unordered_set<u32> checkedPictures;
 };

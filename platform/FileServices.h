@@ -72,18 +72,24 @@ private:
     };
     struct MapSlot {
         FileHandle file = kNoFile;
-        std::size_t length = 0;  // bytes mapped (the "mapping")
+        std::size_t length = 0;      // bytes mapped (the "mapping")
         const void* view = nullptr;  // null: free
     };
     struct OpenFile {
         int fd = -1;
         unsigned long long device = 0;
         unsigned long long inode = 0;
+        // A file opened for writing only is written beside its target and
+        // replaces it at FileClose, and only when every write succeeded.
+        std::string target;  // empty: written in place
+        std::string temp;
+        bool writeFailed = false;
     };
 
     MemorySlot* FindMemory(FileHandle h);
     const OpenFile* FindDisk(FileHandle h) const;
     bool IsOpenOnDisk(const std::string& path) const;
+    OpenFile* FindDiskMutable(FileHandle h);
     FileHandle OpenDisk(const char* name, u8 mode);
     bool CloseDisk(FileHandle h);
     FileHandle OwnerOpen(const char* name);

@@ -16,8 +16,8 @@ inline constexpr u16 kTextColour = 0x7FFF;
 // start a new line at x (CR LF counts as one break); characters outside
 // 32-126 draw as a blank cell. opaque fills every cell black first. Anything
 // outside the buffer is clipped. Does nothing for a null buffer or text.
-void DrawText(u16* pixels, i32 pitchBytes, i32 width, i32 height, i32 x, i32 y,
-              const char* text, bool opaque);
+void DrawText(u16* pixels, i32 pitchBytes, i32 width, i32 height, i32 x, i32 y, const char* text,
+              bool opaque);
 
 // One row of a glyph: bit 7 is the leftmost pixel. Zero for characters
 // outside 32-126.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -27,10 +28,12 @@ public:
     u32 Now() const { return now; }
 
     // ---- Keys: held state and a toggle bit that flips on each key-down ----
+    // clang-format off
     enum class Key {
         Up, Down, Left, Right, Enter, Space, Escape, Backspace, Pause,
         F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12, Shift, Ctrl, Alt
     };
+    // clang-format on
     void SetKey(Key k, bool down);
     // The key that types character c on a German layout: letters a-z, digits,
     // space, the umlauts and punctuation. Upper-case letters and shifted
@@ -55,7 +58,7 @@ public:
     void ResizeScreen(i32 width, i32 height);
     void DestroyScreen();
     // FNV-1a (64 bits) over the visible pixels, row by row, low byte first.
-    u64 FrameHash() const;
+    std::uint64_t FrameHash() const;
     // The frame buffer as an RGB PNG; false when there is no buffer or the
     // file cannot be written.
     bool WritePng(const std::string& path) const;
@@ -159,9 +162,9 @@ private:
         bool playing = false;
         bool looping = false;
         bool wasPlaying = false;
-        u32 startMs = 0;      // virtual time the current run started
-        u64 startFrame = 0;   // frame it started from
-        u64 stoppedFrame = 0; // where it stands while not playing
+        u32 startMs = 0;                 // virtual time the current run started
+        std::uint64_t startFrame = 0;    // frame it started from
+        std::uint64_t stoppedFrame = 0;  // where it stands while not playing
     };
     struct Sound {
         const void* key = nullptr;
@@ -180,7 +183,7 @@ private:
 
     Sound* FindOrRegister(const void* wave, u32 size);
     bool VoicePlaying(const Sound& s, Voice& v);  // brings v up to the clock
-    u64 VoicePosition(const Sound& s, const Voice& v) const;
+    std::uint64_t VoicePosition(const Sound& s, const Voice& v) const;
     void StopVoice(Sound& s, Voice& v);
     void StartVoice(Voice& v, bool loop);
     bool Pause(bool game);

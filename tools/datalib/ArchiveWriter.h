@@ -62,13 +62,20 @@ public:
     // (XOR 0xB7) as the game expects them.
     static Data ScrambledText(const std::string& text);
 
-    // The complete file image.
+    // The complete file image; empty when an entry cannot be written (name
+    // longer than 25 characters, picture larger than 65535 pixels or with a
+    // pixel count that does not match, hotspot outside 16 bits, archive
+    // beyond 2 GiB); LastError() then says why. A sequence without items is
+    // left out (its slot stays 0).
     std::vector<std::uint8_t> Build() const;
     // Builds and writes the file; false (with a message on stderr) on failure.
     bool Write(const std::string& path) const;
 
+    const std::string& LastError() const { return lastError; }
+
 private:
     std::vector<Entry> entries;
+    mutable std::string lastError;
 };
 
 }  // namespace datalib

@@ -1,0 +1,43 @@
+// Inside the blitter: the clipped drawing job that BlitFrame hands to the pixel
+// loops, and the table of loops each instruction-set variant provides.
+#pragma once
+
+#include "platform/PlatformServices.h"
+
+namespace blit {
+
+// One clipped drawing of a run-length picture (or, for a shadowed raw picture,
+// of its rectangle). Columns and rows count from the item's top-left corner.
+struct RleJob {
+    const u16* source;  // run word that opens the item's top row
+    u16* target;        // frame-buffer pixel of the first drawn row's first visible column
+    i32 pitch;          // frame-buffer row step in pixels
+    i32 width;          // the item's width: the run lengths of every row add up to it
+    i32 skipTop;        // rows above the clip rectangle, walked over
+    i32 rows;           // rows drawn
+    i32 skipLeft;       // columns left of the clip rectangle
+    i32 visibleWidth;   // columns drawn
+};
+
+using RleRoutine = void (*)(const RleJob& job);
+
+struct RleRoutines {
+    RleRoutine copy;         // colour-keyed: opaque pixels copied
+    RleRoutine shadow;       // each channel under an opaque pixel halved
+    RleRoutine translucent;  // 4-4-4-4 pixels blended with 16 alpha levels
+    RleRoutine shadowRect;   // shadow over the whole job rectangle; source unused
+};
+
+const RleRoutines& PortableRoutines();
+// Building with BRETTSPALT_BLIT_PORTABLE_ONLY leaves out the vector variants.
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(BRETTSPALT_BLIT_PORTABLE_ONLY)
+#define BRETTSPALT_BLIT_X86 1
+const RleRoutines& Sse2Routines();
+const RleRoutines& Avx2Routines();  // call only when the processor has AVX2
+#endif
+
+// The halving of every channel of a target pixel, rounding down: one shift,
+// and a mask that drops the bit each channel hands to its lower neighbour.
+inline constexpr u16 kShadowMask = 0x3DEF;
+
+}  // namespace blit

@@ -1,0 +1,166 @@
+// The pixel loops with SSE2, which every x86-64 processor has: eight pixels per
+// step. A run of eight or more pixels ends with one step over its last eight
+// pixels, overlapping the step before; for the shadow and the blend, which read
+// the target, that last step is computed from the target before the other
+// steps write it, so no pixel is darkened or blended twice.
+#include "blit/BlitKernels.h"
+
+#if defined(BRETTSPALT_BLIT_X86)
+
+#include <emmintrin.h>
+
+#include <cstring>
+
+#include "blit/Blitter.h"
+#include "blit/RleWalk.h"
+
+namespace blit {
+namespace {
+
+inline __m128i Load8(const u16* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void Store8(u16* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+inline __m128i Load4(const u16* p) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+inline void Store4(u16* p, __m128i v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+}
+
+// Copies of fewer than eight pixels: two moves that may overlap.
+inline void CopyShort(u16* target, const u16* source, i32 count) {
+    if (count >= 4) {
+        std::uint64_t head, tail;
+        std::memcpy(&head, source, 8);
+        std::memcpy(&tail, source + count - 4, 8);
+        std::memcpy(target, &head, 8);
+        std::memcpy(target + count - 4, &tail, 8);
+    } else if (count >= 2) {
+        u32 head, tail;
+        std::memcpy(&head, source, 4);
+        std::memcpy(&tail, source + count - 2, 4);
+        std::memcpy(target, &head, 4);
+        std::memcpy(target + count - 2, &tail, 4);
+    } else if (count == 1) {
+        *target = *source;
+    }
+}
+
+// Runs of eight or more: moves of eight from the front and from the back that
+// meet or overlap in the middle; a loop only for runs longer than 32.
+struct CopyOp {
+    static void Run(u16* target, const u16* source, i32 count) {
+        if (count < 8) return CopyShort(target, source, count);
+        if (count <= 16) {
+            const __m128i head = Load8(source);
+            const __m128i tail = Load8(source + count - 8);
+            Store8(target, head);
+            Store8(target + count - 8, tail);
+            return;
+        }
+        if (count <= 32) {
+            const __m128i a = Load8(source);
+            const __m128i b = Load8(source + 8);
+            const __m128i c = Load8(source + count - 16);
+            const __m128i d = Load8(source + count - 8);
+            Store8(target, a);
+            Store8(target + 8, b);
+            Store8(target + count - 16, c);
+            Store8(target + count - 8, d);
+            return;
+        }
+        const __m128i last = Load8(source + count - 8);
+        for (i32 i = 0; i < count - 8; i += 8) Store8(target + i, Load8(source + i));
+        Store8(target + count - 8, last);
+    }
+};
+
+inline __m128i Darken(__m128i v) {
+    return _mm_and_si128(_mm_srli_epi16(v, 1), _mm_set1_epi16(kShadowMask));
+}
+
+struct ShadowOp {
+    static void Run(u16* target, const u16*, i32 count) {
+        if (count >= 8) {
+            const __m128i last = Darken(Load8(target + count - 8));
+            for (i32 i = 0; i + 8 < count; i += 8) Store8(target + i, Darken(Load8(target + i)));
+            Store8(target + count - 8, last);
+        } else if (count >= 4) {
+            const __m128i head = Darken(Load4(target));
+            const __m128i tail = Darken(Load4(target + count - 4));
+            Store4(target, head);
+            Store4(target + count - 4, tail);
+        } else {
+            for (i32 i = 0; i < count; ++i) {
+                target[i] = static_cast<u16>((target[i] >> 1) & kShadowMask);
+            }
+        }
+    }
+};
+
+// Eight translucent pixels s over eight target pixels d. The source channels
+// come out of the 4-4-4-4 word doubled, as the blend tables hold them.
+inline __m128i Blend(__m128i s, __m128i d) {
+    const __m128i five = _mm_set1_epi16(0x1F);
+    const __m128i doubledNibble = _mm_set1_epi16(0x1E);
+    const __m128i alpha = _mm_srli_epi16(s, 12);
+    const __m128i rest = _mm_sub_epi16(_mm_set1_epi16(15), alpha);
+
+    const __m128i sBlue = _mm_and_si128(_mm_slli_epi16(s, 1), doubledNibble);
+    const __m128i sGreen = _mm_and_si128(_mm_srli_epi16(s, 3), doubledNibble);
+    const __m128i sRed = _mm_and_si128(_mm_srli_epi16(s, 7), doubledNibble);
+    const __m128i dBlue = _mm_and_si128(d, five);
+    const __m128i dGreen = _mm_and_si128(_mm_srli_epi16(d, 5), five);
+    const __m128i dRed = _mm_and_si128(_mm_srli_epi16(d, 10), five);
+
+    const __m128i blue = _mm_srli_epi16(
+        _mm_add_epi16(_mm_mullo_epi16(sBlue, alpha), _mm_mullo_epi16(dBlue, rest)), 4);
+    const __m128i green = _mm_srli_epi16(
+        _mm_add_epi16(_mm_mullo_epi16(sGreen, alpha), _mm_mullo_epi16(dGreen, rest)), 4);
+    const __m128i red =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(sRed, alpha), _mm_mullo_epi16(dRed, rest)), 4);
+    return _mm_or_si128(blue, _mm_or_si128(_mm_slli_epi16(green, 5), _mm_slli_epi16(red, 10)));
+}
+
+inline u16 BlendOne(u16 s, u16 d) {
+    return static_cast<u16>(_mm_cvtsi128_si32(Blend(_mm_cvtsi32_si128(s), _mm_cvtsi32_si128(d))));
+}
+
+struct TranslucentOp {
+    static void Run(u16* target, const u16* source, i32 count) {
+        if (count >= 8) {
+            const __m128i last = Blend(Load8(source + count - 8), Load8(target + count - 8));
+            for (i32 i = 0; i + 8 < count; i += 8) {
+                Store8(target + i, Blend(Load8(source + i), Load8(target + i)));
+            }
+            Store8(target + count - 8, last);
+        } else if (count >= 4) {
+            const __m128i head = Blend(Load4(source), Load4(target));
+            const __m128i tail = Blend(Load4(source + count - 4), Load4(target + count - 4));
+            Store4(target, head);
+            Store4(target + count - 4, tail);
+        } else {
+            for (i32 i = 0; i < count; ++i) target[i] = BlendOne(source[i], target[i]);
+        }
+    }
+};
+
+constexpr RleRoutines kRoutines = {
+    DrawRuns<CopyOp>,
+    DrawRuns<ShadowOp>,
+    DrawRuns<TranslucentOp>,
+    DrawRect<ShadowOp>,
+};
+
+}  // namespace
+
+const RleRoutines& Sse2Routines() {
+    return kRoutines;
+}
+
+}  // namespace blit
+
+#endif

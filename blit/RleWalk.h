@@ -1,0 +1,103 @@
+// Walking the rows of a run-length picture, shared by every variant of the
+// pixel loops. A variant includes this after choosing its instruction set and
+// instantiates the walkers with its own pixel operation:
+//
+//   struct Op { static void Run(u16* target, const u16* source, i32 count); };
+//
+// which applies the operation to count pixels (source points at the run's
+// pixel words; the shadow does not read them). Everything here sits in an
+// unnamed namespace on purpose: each variant's file compiles its own copy with
+// its own instruction set, and no copy may stand in for another at link time.
+#pragma once
+
+#include <cstddef>
+
+#include "blit/BlitKernels.h"
+
+namespace blit {
+namespace {
+
+// Jumps over one row: reads run words, and over the pixel words of opaque
+// runs, until the run lengths add up to width.
+inline const u16* SkipRow(const u16* words, i32 width) {
+    for (i32 column = 0; column < width;) {
+        const std::size_t word = *words++;
+        if (word <= 0xFF) words += word;
+        column += word & 0xFF;
+    }
+    return words;
+}
+
+template <class Op>
+void DrawRuns(const RleJob& job) {
+    const u16* words = job.source;
+    for (i32 row = 0; row < job.skipTop; ++row) words = SkipRow(words, job.width);
+
+    u16* target = job.target;
+    const i32 width = job.width;
+    if (job.skipLeft == 0 && job.visibleWidth == width) {
+        // Not clipped at the sides: every run is drawn whole.
+        for (i32 row = 0; row < job.rows; ++row, target += job.pitch) {
+            u16* pixel = target;
+            u16* const rowEnd = target + width;
+            while (pixel < rowEnd) {
+                // Each run word waits for the one before it; fetching the
+                // words ahead keeps that wait at a first-level cache hit.
+                __builtin_prefetch(words + 64);
+                const std::size_t word = *words;
+                if (word <= 0xFF) {
+                    // The word is the length itself here; stepping by it
+                    // straight away keeps the walk to the next run word short.
+                    Op::Run(pixel, words + 1, static_cast<i32>(word));
+                    words += word + 1;
+                    pixel += word;
+                } else {
+                    words += 1;
+                    pixel += word & 0xFF;
+                }
+            }
+        }
+        return;
+    }
+
+    // Clipped at one side or both: each opaque run is cut to the visible
+    // columns [first, end), so a run straddling the left edge is entered at its
+    // first visible pixel and one straddling the right edge stops there. The
+    // rest of the row is walked over to find the next one.
+    const i32 first = job.skipLeft;
+    const i32 end = job.skipLeft + job.visibleWidth;
+    for (i32 row = 0; row < job.rows; ++row, target += job.pitch) {
+        i32 column = 0;
+        while (column < width) {
+            const u16 word = *words++;
+            const i32 length = word & 0xFF;
+            if (word <= 0xFF) {
+                const i32 from = column > first ? column : first;
+                const i32 to = column + length < end ? column + length : end;
+                if (from < to) Op::Run(target + (from - first), words + (from - column), to - from);
+                words += length;
+            }
+            column += length;
+            if (column >= end) break;
+        }
+        while (column < width) {
+            const u16 word = *words++;
+            const i32 length = word & 0xFF;
+            if (word <= 0xFF) words += length;
+            column += length;
+        }
+    }
+}
+
+// The shadow of a raw picture: it has no transparent pixels, so the whole
+// visible rectangle darkens.
+template <class Op>
+void DrawRect(const RleJob& job) {
+    u16* target = job.target;
+    for (i32 row = 0; row < job.rows; ++row, target += job.pitch) {
+        Op::Run(target, nullptr, job.visibleWidth);
+    }
+}
+
+}  // namespace
+}  // namespace blit
