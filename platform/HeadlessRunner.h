@@ -1,0 +1,96 @@
+// Runs the game without window or sound device: the host's own main loop on
+// the virtual clock of a ScriptedPlatform, fed by a small input script (key
+// presses, typed text, mouse moves and clicks, screenshots, frame hashes,
+// quit). The same seed and script give the same frames. The script format is
+// in docs/headless.md.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "platform/HostLoop.h"
+#include "platform/ScriptedPlatform.h"
+
+struct ScriptEvent {
+    enum class Kind {
+        KeyDown,
+        KeyUp,
+        CharDown,
+        CharUp,
+        Type,
+        Mouse,
+        ButtonDown,
+        ButtonUp,
+        Screenshot,
+        Hash,
+        Quit
+    };
+    u32 timeMs = 0;  // virtual milliseconds after the start of the run
+    Kind kind = Kind::Quit;
+    ScriptedPlatform::Key key = ScriptedPlatform::Key::Enter;
+    unsigned char character = 0;  // CharDown / CharUp (Windows-1252)
+    int button = 0;               // 0 left, 1 right
+    i32 x = 0, y = 0;             // Mouse
+    std::string text;             // Type: the text; Screenshot: the file
+    int line = 0;                 // where it stands in the script
+
+    bool IsInput() const {
+        return kind != Kind::Screenshot && kind != Kind::Hash && kind != Kind::Quit;
+    }
+};
+
+// Reads a script; false with a message naming the line when it is wrong.
+// Events come back in time order (lines of the same time in their order).
+bool ParseScript(std::istream& in, std::vector<ScriptEvent>* events, std::string* error);
+
+class HeadlessRunner {
+public:
+    // Virtual time at which a run starts (and the default seed: the host
+    // seeds with the clock).
+    static constexpr u32 kStartMs = 1000;
+    // A wait loop of the game that polls this often within one frame lets
+    // virtual time pass, one millisecond per poll.
+    static constexpr int kPollsBeforeTimePasses = 1000;
+    // When the script has nothing left to release a held key, a wait loop
+    // ends after this much virtual time with every key and button released.
+    static constexpr u32 kLongestWaitMs = 10000;
+
+    struct Settings {
+        std::vector<ScriptEvent> script;
+        long maxFrames = -1;  // -1: until the script ends (or the game quits)
+        bool seeded = false;
+        u32 seed = 0;
+    };
+
+    HeadlessRunner(ScriptedPlatform& platform, const GameEntryPoints& game, Settings settings,
+                   std::ostream& report);
+
+    // Start-up, loop and shutdown. Exit status: 0 after a normal end, 1 when
+    // the game could not start, 3 when a screenshot could not be written.
+    int Run();
+
+    long FramesDrawn() const { return framesDrawn; }
+
+private:
+    class Window;
+    class Clock;
+
+    u32 RunTime() const { return platform.Now() - kStartMs; }
+    // Applies the input events that are due; the others too when
+    // withOutputs is set (between frames). True when a quit event came.
+    bool ApplyDueEvents(bool withOutputs);
+    void OnPoll();
+    void ReleaseEverything();
+
+    ScriptedPlatform& platform;
+    GameEntryPoints game;
+    Settings settings;
+    std::ostream& report;
+    std::size_t nextEvent = 0;
+    std::vector<bool> eventDone;
+    long framesDrawn = 0;
+    int pollsThisFrame = 0;
+    u32 waitStartMs = 0;
+    bool screenshotFailed = false;
+};

@@ -1,0 +1,151 @@
+// The command line and the game's folders (see HostOptions.h).
+#include "platform/HostOptions.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+bool ParseNumber(const std::string& text, unsigned long long limit, unsigned long long* value) {
+    if (text.empty() || text.size() > 20) return false;
+    unsigned long long v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + static_cast<unsigned>(c - '0');
+        if (v > limit) return false;
+    }
+    *value = v;
+    return true;
+}
+
+bool AsksForWindow(const std::string& arg) {
+    std::string upper = arg;
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper.find("/WINDOW") != std::string::npos;
+}
+
+}  // namespace
+
+HostOptions ParseCommandLine(const std::vector<std::string>& args) {
+    HostOptions options;
+    bool selfTest = false, headless = false, help = false;
+    auto needValue = [&](std::size_t& i, std::string* value) {
+        if (i + 1 >= args.size()) {
+            options.error = args[i] + " needs a value";
+            return false;
+        }
+        *value = args[++i];
+        return true;
+    };
+    for (std::size_t i = 0; i < args.size() && options.error.empty(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        unsigned long long number = 0;
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "--window") {
+            options.windowed = true;
+        } else if (arg == "--headless") {
+            headless = true;
+        } else if (arg == "--selftest") {
+            selfTest = true;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
+        } else if (arg == "--data") {
+            if (needValue(i, &value)) options.dataFolder = value;
+        } else if (arg == "--script") {
+            if (needValue(i, &value)) options.scriptPath = value;
+        } else if (arg == "--frames") {
+            if (needValue(i, &value)) {
+                if (ParseNumber(value, 1000000000ull, &number)) {
+                    options.frames = static_cast<long>(number);
+                } else {
+                    options.error = "--frames needs a number of frames, not \"" + value + "\"";
+                }
+            }
+        } else if (arg == "--seed") {
+            if (needValue(i, &value)) {
+                if (ParseNumber(value, 0xFFFFFFFFull, &number)) {
+                    options.seeded = true;
+                    options.seed = static_cast<u32>(number);
+                } else {
+                    options.error =
+                        "--seed needs a number from 0 to 4294967295, not \"" + value + "\"";
+                }
+            }
+        } else if (AsksForWindow(arg)) {
+            options.windowed = true;
+        } else if (arg.rfind("--", 0) == 0) {
+            options.error = "unknown option " + arg;
+        }
+        // Anything else is ignored, as the game always ignored what it did
+        // not know on its command line.
+    }
+    if (!options.error.empty()) return options;
+    if (help) {
+        options.mode = HostOptions::Mode::Help;
+    } else if (headless) {
+        options.mode = HostOptions::Mode::Headless;
+    } else if (selfTest) {
+        options.mode = HostOptions::Mode::SelfTest;
+    }
+    return options;
+}
+
+std::string UsageText() {
+    return "Usage: brettspalt [--window] [--data DIR]\n"
+           "       brettspalt --headless [--script FILE] [--frames N] [--seed N] [--data DIR]\n"
+           "\n"
+           "  --window, /WINDOW  play in a window instead of full screen\n"
+           "  --data DIR         the folder that holds Data.lib (and an optional Config folder)\n"
+           "  --headless         run without window or sound on a virtual clock, driven by an\n"
+           "                     input script (see docs/headless.md)\n"
+           "  --script FILE      the input script of a headless run\n"
+           "  --frames N         end a headless run after N frames\n"
+           "  --seed N           seed of the random numbers of a headless run\n"
+           "  --selftest         show the window with a built-in test picture (--frames N)\n"
+           "  --verbose          report the details of decoded music on standard error\n"
+           "  --help             this text\n"
+           "\n"
+           "High scores are kept in $XDG_DATA_HOME/brettspalt (~/.local/share/brettspalt).\n";
+}
+
+std::string FindDataFolder(const std::string& given, const std::string& executableFolder,
+                           const char* xdgDataDirs,
+                           const std::function<bool(const std::string&)>& fileExists,
+                           std::vector<std::string>* searched) {
+    auto record = [&](const std::string& folder) {
+        if (searched != nullptr) searched->push_back(folder);
+    };
+    if (!given.empty()) {
+        record(given);
+        return given;
+    }
+    std::vector<std::string> candidates;
+    if (!executableFolder.empty()) candidates.push_back(executableFolder + "/data");
+    const std::string dirs =
+        xdgDataDirs != nullptr && *xdgDataDirs != 0 ? xdgDataDirs : "/usr/local/share:/usr/share";
+    std::size_t from = 0;
+    while (from <= dirs.size()) {
+        const std::size_t to = std::min(dirs.find(':', from), dirs.size());
+        if (to > from) candidates.push_back(dirs.substr(from, to - from) + "/brettspalt");
+        from = to + 1;
+    }
+    for (const std::string& folder : candidates) {
+        record(folder);
+        if (fileExists(folder + "/Data.lib")) return folder;
+    }
+    record(".");
+    return ".";
+}
+
+std::string SaveFolderFor(const char* xdgDataHome, const char* home) {
+    // Only an absolute XDG_DATA_HOME counts, as the desktop rules say.
+    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
+        return std::string(xdgDataHome) + "/brettspalt";
+    }
+    if (home != nullptr && *home != 0) return std::string(home) + "/.local/share/brettspalt";
+    return {};
+}

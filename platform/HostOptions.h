@@ -1,0 +1,43 @@
+// The brettspalt command line and the folders the game uses: where Data.lib
+// is looked for and where HiScore.dat is kept.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/PlatformServices.h"
+
+struct HostOptions {
+    enum class Mode { Play, Headless, SelfTest, Help };
+    Mode mode = Mode::Play;
+    bool windowed = false;
+    std::string dataFolder;  // empty: look in the usual places
+    std::string scriptPath;  // headless input script; empty: none
+    long frames = -1;        // headless / self-test: frames to run; -1: until the end
+    bool seeded = false;
+    u32 seed = 0;
+    bool verbose = false;
+    std::string error;  // not empty: the command line is wrong, and this says how
+};
+
+// "/WINDOW" anywhere in an argument, in any letter case (even inside a longer
+// word, as the game has always accepted it), or --window gives a window. The
+// values of --data and --script are paths and are not searched for it.
+HostOptions ParseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string UsageText();
+
+// Where Data.lib is: the --data folder if given; else data/ beside the
+// executable, then brettspalt/ in each folder of XDG_DATA_DIRS (default
+// /usr/local/share:/usr/share), the first that holds Data.lib; else the
+// current folder. searched receives every folder looked at, in order.
+std::string FindDataFolder(const std::string& given, const std::string& executableFolder,
+                           const char* xdgDataDirs,
+                           const std::function<bool(const std::string&)>& fileExists,
+                           std::vector<std::string>* searched);
+
+// $XDG_DATA_HOME/brettspalt, or ~/.local/share/brettspalt; empty when neither
+// variable is set.
+std::string SaveFolderFor(const char* xdgDataHome, const char* home);

@@ -1,0 +1,28 @@
+// The desktop host on SDL2: window, frame buffer and its presentation, input,
+// the sound device, and the main loop around the game's entry points.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/HostLoop.h"
+#include "platform/HostOptions.h"
+
+struct SdlHostSettings {
+    bool windowed = false;
+    std::string dataFolder;
+    std::vector<std::string> dataFoldersSearched;  // named when Data.lib is missing
+    std::string saveFolder;
+    bool singleInstance = true;  // off for the self-test, which may run beside the game
+    // Self-test: after the loop, read the window's picture back and compare it
+    // with the expected 800 x 600 picture (rows of 800 pixels; the frame
+    // buffer when not given), in a window, where it is shown unscaled.
+    bool verifyPresentation = false;
+    std::function<const u16*()> expectedPicture;
+};
+
+// Runs start-up, the loop and shutdown; returns the process exit status:
+// 0 after a normal end (or when another copy runs and was raised), 1 when
+// the window or the game could not start (the reason is on standard error).
+int RunSdlHost(const SdlHostSettings& settings, const GameEntryPoints& game);

@@ -1,0 +1,122 @@
+// brettspalt: reads the command line, finds the game's folders and runs the
+// game in an SDL window, or headless on a virtual clock.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "game/Game.h"
+#include "platform/HeadlessRunner.h"
+#include "platform/HostOptions.h"
+#include "platform/OggDecoder.h"
+#include "platform/ScriptedPlatform.h"
+#include "platform/SelfTestGame.h"
+#include "platform/sdl/SdlHost.h"
+
+namespace {
+
+// Frames of a headless run that has neither a script nor --frames.
+constexpr long kDefaultHeadlessFrames = 600;
+// Frames the self-test shows when --frames is not given.
+constexpr long kDefaultSelfTestFrames = 120;
+
+GameEntryPoints RealGame() {
+    return GameEntryPoints{GameInit, GameInitError, GameShutdown, GameIsRunning, GameFrame};
+}
+
+std::string ExecutableFolder() {
+    std::vector<char> path(4096);
+    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+    if (n <= 0) return {};
+    std::string exe(path.data(), static_cast<std::size_t>(n));
+    const std::size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+
+bool IsFile(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+void ReportSearchedFolders(const std::vector<std::string>& searched) {
+    std::cerr << "Data.lib was looked for in:";
+    for (const std::string& folder : searched) std::cerr << " " << folder;
+    std::cerr << "\n(use --data DIR to name the folder that holds it)\n";
+}
+
+int RunHeadless(const HostOptions& options, const std::string& dataFolder,
+                const std::string& saveFolder, const std::vector<std::string>& searched) {
+    HeadlessRunner::Settings settings;
+    if (!options.scriptPath.empty()) {
+        std::ifstream in(options.scriptPath);
+        if (!in) {
+            std::cerr << "brettspalt: the script " << options.scriptPath << " cannot be read\n";
+            return 2;
+        }
+        std::string error;
+        if (!ParseScript(in, &settings.script, &error)) {
+            std::cerr << "brettspalt: " << options.scriptPath << ": " << error << "\n";
+            return 2;
+        }
+    }
+    settings.maxFrames = options.frames;
+    if (settings.maxFrames < 0 && options.scriptPath.empty()) {
+        settings.maxFrames = kDefaultHeadlessFrames;
+    }
+    settings.seeded = options.seeded;
+    settings.seed = options.seed;
+    ScriptedPlatform platform(dataFolder, saveFolder);
+    HeadlessRunner runner(platform, RealGame(), std::move(settings), std::cout);
+    const int status = runner.Run();
+    if (status == 1) ReportSearchedFolders(searched);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const HostOptions options = ParseCommandLine(args);
+    if (!options.error.empty()) {
+        std::cerr << "brettspalt: " << options.error << "\n\n" << UsageText();
+        return 2;
+    }
+    if (options.mode == HostOptions::Mode::Help) {
+        std::cout << UsageText();
+        return 0;
+    }
+    OggDecoder::SetVerbose(options.verbose);
+
+    std::vector<std::string> searched;
+    const std::string dataFolder = FindDataFolder(options.dataFolder, ExecutableFolder(),
+                                                  std::getenv("XDG_DATA_DIRS"), IsFile, &searched);
+    const std::string saveFolder = SaveFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+
+    if (options.mode == HostOptions::Mode::Headless) {
+        return RunHeadless(options, dataFolder, saveFolder, searched);
+    }
+
+    SdlHostSettings settings;
+    settings.windowed = options.windowed;
+    settings.dataFolder = dataFolder;
+    settings.dataFoldersSearched = searched;
+    settings.saveFolder = saveFolder;
+    if (options.mode == HostOptions::Mode::SelfTest) {
+        // The self-test proves that frames reach the window: it fails unless
+        // every frame it asked for was drawn and presented.
+        settings.singleInstance = false;
+        settings.verifyPresentation = true;
+        settings.expectedPicture = SelfTestExpectedPicture;
+        const long frames = options.frames >= 0 ? options.frames : kDefaultSelfTestFrames;
+        const int status = RunSdlHost(settings, SelfTestGame(frames));
+        std::cout << "self-test: " << SelfTestFramesDrawn() << " of " << frames
+                  << " frames shown\n";
+        return status != 0 ? status : (SelfTestFramesDrawn() >= frames ? 0 : 1);
+    }
+    return RunSdlHost(settings, RealGame());
+}

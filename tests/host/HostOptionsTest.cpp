@@ -1,0 +1,119 @@
+// The command line, the folders the game looks in, and the single-instance
+// socket.
+#include "platform/HostOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/SingleInstance.h"
+
+namespace {
+
+TEST(HostOptions, WindowSwitchInAnyCaseAnywhere) {
+    EXPECT_FALSE(ParseCommandLine({}).windowed);
+    EXPECT_TRUE(ParseCommandLine({"/WINDOW"}).windowed);
+    EXPECT_TRUE(ParseCommandLine({"/wInDoW"}).windowed) << "mixed case";
+    EXPECT_TRUE(ParseCommandLine({"x/windowed"}).windowed) << "inside a longer word";
+    EXPECT_TRUE(ParseCommandLine({"--window"}).windowed);
+    EXPECT_EQ(HostOptions::Mode::Play, ParseCommandLine({"/WINDOW"}).mode);
+
+    // A path is not a switch, even when a folder is called "window".
+    const HostOptions data = ParseCommandLine({"--data", "/home/me/Window/games"});
+    EXPECT_FALSE(data.windowed);
+    EXPECT_EQ("/home/me/Window/games", data.dataFolder);
+}
+
+TEST(HostOptions, HeadlessOptionsAndMistakes) {
+    const HostOptions run = ParseCommandLine(
+        {"--headless", "--script", "run.txt", "--frames", "120", "--seed", "4294967295"});
+    EXPECT_TRUE(run.error.empty()) << run.error;
+    EXPECT_EQ(HostOptions::Mode::Headless, run.mode);
+    EXPECT_EQ("run.txt", run.scriptPath);
+    EXPECT_EQ(120, run.frames);
+    EXPECT_TRUE(run.seeded);
+    EXPECT_EQ(4294967295u, run.seed);
+
+    EXPECT_FALSE(ParseCommandLine({"--seed", "4294967296"}).error.empty()) << "too big";
+    EXPECT_FALSE(ParseCommandLine({"--frames", "-3"}).error.empty());
+    EXPECT_FALSE(ParseCommandLine({"--frames"}).error.empty()) << "value missing";
+    EXPECT_FALSE(ParseCommandLine({"--fullscreen"}).error.empty()) << "unknown option";
+    EXPECT_TRUE(ParseCommandLine({"whatever"}).error.empty()) << "other words are ignored";
+    EXPECT_EQ(HostOptions::Mode::Help, ParseCommandLine({"--headless", "--help"}).mode);
+    EXPECT_EQ(HostOptions::Mode::SelfTest, ParseCommandLine({"--selftest"}).mode);
+}
+
+TEST(HostOptions, DataFolderIsLookedForInOrder) {
+    std::set<std::string> present;
+    auto exists = [&](const std::string& path) { return present.count(path) > 0; };
+    std::vector<std::string> searched;
+
+    EXPECT_EQ("/given", FindDataFolder("/given", "/opt/bs", nullptr, exists, &searched));
+
+    searched.clear();
+    EXPECT_EQ(".", FindDataFolder("", "/opt/bs", "/a:/b", exists, &searched));
+    const std::vector<std::string> order = {"/opt/bs/data", "/a/brettspalt", "/b/brettspalt", "."};
+    EXPECT_EQ(order, searched) << "every place is reported for the error message";
+
+    present.insert("/b/brettspalt/Data.lib");
+    EXPECT_EQ("/b/brettspalt", FindDataFolder("", "/opt/bs", "/a:/b", exists, nullptr));
+    present.insert("/opt/bs/data/Data.lib");
+    EXPECT_EQ("/opt/bs/data", FindDataFolder("", "/opt/bs", "/a:/b", exists, nullptr))
+        << "beside the executable first";
+
+    searched.clear();
+    FindDataFolder("", "", nullptr, exists, &searched);
+    EXPECT_EQ("/usr/local/share/brettspalt", searched.at(0)) << "the desktop's default";
+}
+
+TEST(HostOptions, SaveFolderFollowsTheDesktopRules) {
+    EXPECT_EQ("/x/brettspalt", SaveFolderFor("/x", "/home/me"));
+    EXPECT_EQ("/home/me/.local/share/brettspalt", SaveFolderFor(nullptr, "/home/me"));
+    EXPECT_EQ("/home/me/.local/share/brettspalt", SaveFolderFor("relative", "/home/me"))
+        << "a relative XDG_DATA_HOME is ignored";
+    EXPECT_EQ("", SaveFolderFor(nullptr, nullptr));
+}
+
+TEST(SingleInstance, SecondCopyReachesTheFirstAndAsksItToRaise) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("brettspalt-instance-" +
+         std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+         std::to_string(reinterpret_cast<std::uintptr_t>(&folder)));
+    std::filesystem::create_directories(folder);
+    {
+        SingleInstance first(folder.string());
+        ASSERT_EQ(SingleInstance::Claim::First, first.Acquire());
+        EXPECT_FALSE(first.RaiseRequested());
+        SingleInstance second(folder.string());
+        EXPECT_EQ(SingleInstance::Claim::AnotherRuns, second.Acquire());
+        EXPECT_TRUE(first.RaiseRequested());
+        EXPECT_FALSE(first.RaiseRequested()) << "one request, one answer";
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "brettspalt.socket")) << "cleaned up";
+
+    // A socket file left behind by a copy that died is taken over.
+    {
+        const std::string path = (folder / "brettspalt.socket").string();
+        const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        ASSERT_EQ(0, ::bind(dead, reinterpret_cast<sockaddr*>(&address), sizeof address));
+        ::close(dead);  // the file stays, nobody listens
+        ASSERT_TRUE(std::filesystem::exists(path));
+        SingleInstance next(folder.string());
+        EXPECT_EQ(SingleInstance::Claim::First, next.Acquire());
+    }
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
