@@ -50,4 +50,7 @@ public:
     u8 cycleCount = 0;
     i32 characterType;
     AnimationRecord anim{};
+    // The random draw of the last cycle end (CountCycle); the player picks
+    // his second idle with it.
+    i32 cycleDraw = 0;
 };
