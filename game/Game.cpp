@@ -87,8 +87,13 @@ bool GameInit(PlatformServices* platform) {
     gGame.levelNumber = 1;
     gGame.lives = 2;
 
-    if (!LoadTextTable()) return FailInit("Text.txt could not be read");
-    if (!LoadAnimProps()) return FailInit("AnimProps.txt could not be read");
+    if (!LoadTextTable()) return FailInit(
+            "the configuration file Text.txt could not be read (when a Config folder beside "
+            "Data.lib holds Text.txt, every configuration file is read from that folder)");
+    if (!LoadAnimProps()) return FailInit(
+            "the configuration file AnimProps.txt could not be read (when a Config folder beside "
+            "Data.lib holds Text.txt, every configuration file is read from that folder: "
+            "put AnimProps.txt, CharProps.txt, ObjectProps.txt and the level files there too)");
 
     // A missing or foreign high-score file keeps the default table.
     ResetHighScores();

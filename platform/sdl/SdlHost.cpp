@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -759,7 +760,8 @@ int RunSdlHost(const SdlHostSettings& settings, const GameEntryPoints& game) {
             const char* reason = game.initError != nullptr ? game.initError() : nullptr;
             std::fprintf(stderr, "brettspalt: the game could not start: %s\n",
                          reason != nullptr && *reason != 0 ? reason : "reason unknown");
-            if (!settings.dataFoldersSearched.empty()) {
+            if (!settings.dataFoldersSearched.empty() && reason != nullptr &&
+                std::strstr(reason, "Data.lib") != nullptr) {
                 std::fprintf(stderr, "Data.lib was looked for in:");
                 for (const std::string& folder : settings.dataFoldersSearched) {
                     std::fprintf(stderr, " %s", folder.c_str());

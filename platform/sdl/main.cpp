@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,10 @@ int RunHeadless(const HostOptions& options, const std::string& dataFolder,
     ScriptedPlatform platform(dataFolder, saveFolder);
     HeadlessRunner runner(platform, RealGame(), std::move(settings), std::cout);
     const int status = runner.Run();
-    if (status == 1) ReportSearchedFolders(searched);
+    // Name the folders only when it was Data.lib that could not be had.
+    const char* reason = GameInitError();
+    if (status == 1 && reason != nullptr && std::strstr(reason, "Data.lib") != nullptr)
+        ReportSearchedFolders(searched);
     return status;
 }
 

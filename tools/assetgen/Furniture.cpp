@@ -1,0 +1,484 @@
+// The furniture the player saws apart, the gas canister, the removal van and
+// the dust cloud of a cut. A piece stands on its bottom centre; its five
+// stages show the cuts progressing (the same drawing sliced and tilted apart,
+// raw wood at the cuts, a growing heap of sawdust), each with a ground shadow
+// as underlay, and sequence 10 holds the boards a removal man nails across it.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "tools/assetgen/Canvas.h"
+#include "tools/assetgen/Generators.h"
+
+namespace assetgen {
+namespace {
+
+using datalib::Encoding;
+using datalib::Entry;
+using datalib::Sequence;
+
+const Rgb kInk = Hex(0x1c1410);
+constexpr double kTau = 2 * kPi;
+
+struct Piece {
+    const char* name;
+    double width, height;
+    std::function<void(cairo_t*, double w, double h)> draw;  // bottom-left at (0, 0), y up negative
+};
+
+// Wood panel with a few grain lines.
+void Wood(cairo_t* cr, double x, double y, double w, double h, Rgb colour, double radius = 3) {
+    RoundedRect(cr, x, y, w, h, radius);
+    FillAndOutline(cr, colour, kInk, 2.5);
+    cairo_save(cr);
+    cairo_rectangle(cr, x + 3, y + 3, w - 6, h - 6);
+    cairo_clip(cr);
+    SetColour(cr, Shade(colour, 0.82), 0.8);
+    cairo_set_line_width(cr, 1.2);
+    for (double gy = y + 7; gy < y + h - 4; gy += 9) {
+        cairo_move_to(cr, x + 4, gy);
+        cairo_curve_to(cr, x + w * 0.3, gy - 2, x + w * 0.6, gy + 2, x + w - 4, gy);
+    }
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+void Knob(cairo_t* cr, double x, double y, double r = 3.5) {
+    cairo_arc(cr, x, y, r, 0, kTau);
+    FillAndOutline(cr, Hex(0xe0c060), kInk, 1.5);
+}
+
+void Cushion(cairo_t* cr, double x, double y, double w, double h, Rgb c) {
+    RoundedRect(cr, x, y, w, h, std::min(w, h) * 0.35);
+    FillAndOutline(cr, c, kInk, 2.5);
+    SetColour(cr, Shade(c, 1.25), 0.5);
+    cairo_set_line_width(cr, 3);
+    cairo_move_to(cr, x + 8, y + 6);
+    cairo_line_to(cr, x + w * 0.5, y + 5);
+    cairo_stroke(cr);
+}
+
+std::vector<Piece> Pieces() {
+    std::vector<Piece> p;
+    p.push_back({"Schrank", 116, 196, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x9a5a2a);
+                     Wood(cr, 0, -h + 8, w, h - 14, c);
+                     Wood(cr, -4, -h, w + 8, 12, Shade(c, 0.85), 2);
+                     Wood(cr, 6, -h + 18, w / 2 - 9, h - 40, Shade(c, 1.1));
+                     Wood(cr, w / 2 + 3, -h + 18, w / 2 - 9, h - 40, Shade(c, 1.1));
+                     Knob(cr, w / 2 - 8, -h / 2);
+                     Knob(cr, w / 2 + 8, -h / 2);
+                     Wood(cr, 4, -8, 10, 8, Shade(c, 0.7), 1);
+                     Wood(cr, w - 14, -8, 10, 8, Shade(c, 0.7), 1);
+                 }});
+    p.push_back({"Sofa", 190, 92, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x3a8a8a);
+                     Cushion(cr, 10, -h, w - 20, h * 0.6, Shade(c, 0.9));
+                     Cushion(cr, 12, -h * 0.52, w / 2 - 12, h * 0.3, c);
+                     Cushion(cr, w / 2, -h * 0.52, w / 2 - 12, h * 0.3, c);
+                     Cushion(cr, 0, -h * 0.72, 24, h * 0.62, Shade(c, 0.8));
+                     Cushion(cr, w - 24, -h * 0.72, 24, h * 0.62, Shade(c, 0.8));
+                     RoundedRect(cr, 8, -h * 0.24, w - 16, h * 0.16, 4);
+                     FillAndOutline(cr, Shade(c, 0.7), kInk, 2.5);
+                     Wood(cr, 14, -10, 8, 10, Hex(0x5a3418), 1);
+                     Wood(cr, w - 22, -10, 8, 10, Hex(0x5a3418), 1);
+                 }});
+    p.push_back({"Tisch", 150, 80, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0xc08040);
+                     Wood(cr, 10, -h + 10, 11, h - 10, Shade(c, 0.8), 2);
+                     Wood(cr, w - 21, -h + 10, 11, h - 10, Shade(c, 0.8), 2);
+                     Wood(cr, 12, -h + 12, w - 24, 10, Shade(c, 0.9), 2);
+                     Wood(cr, 0, -h, w, 13, c, 3);
+                     // A vase of flowers.
+                     RoundedRect(cr, w / 2 - 9, -h - 24, 18, 24, 6);
+                     FillAndOutline(cr, Hex(0x4a7ac8), kInk, 2);
+                     for (int i = 0; i < 3; ++i) {
+                         cairo_arc(cr, w / 2 - 10 + i * 10, -h - 32 - (i % 2) * 6, 6, 0, kTau);
+                         FillAndOutline(cr, i == 1 ? Hex(0xf0d030) : Hex(0xe04060), kInk, 1.8);
+                     }
+                 }});
+    p.push_back({"Stuhl", 64, 118, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0xa86a34);
+                     Wood(cr, 4, -h, 9, h, Shade(c, 0.85), 2);
+                     Wood(cr, 4, -h, w - 8, 10, c, 2);
+                     Wood(cr, 4, -h + 26, w - 8, 8, c, 2);
+                     Wood(cr, w - 13, -h * 0.5, 9, h * 0.5, Shade(c, 0.85), 2);
+                     Wood(cr, 0, -h * 0.52, w, 11, Shade(c, 1.1), 3);
+                     Cushion(cr, 4, -h * 0.6, w - 8, 10, Hex(0xb02a2a));
+                 }});
+    p.push_back({"Bett", 200, 88, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x8a5a3a);
+                     Wood(cr, 0, -h, 18, h, c, 3);
+                     Wood(cr, w - 16, -h * 0.7, 16, h * 0.7, c, 3);
+                     Wood(cr, 12, -h * 0.45, w - 22, h * 0.25, Shade(c, 0.9), 2);
+                     Cushion(cr, 14, -h * 0.7, w - 26, h * 0.28, Hex(0xf0f0f8));
+                     Cushion(cr, 60, -h * 0.74, w - 74, h * 0.3, Hex(0x4a6ad0));
+                     Cushion(cr, 18, -h * 0.86, 40, h * 0.24, Hex(0xfafaf0));
+                 }});
+    p.push_back({"Kommode", 120, 100, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0xb8763a);
+                     Wood(cr, 0, -h + 6, w, h - 12, c);
+                     Wood(cr, -3, -h, w + 6, 9, Shade(c, 0.85), 2);
+                     for (int i = 0; i < 3; ++i) {
+                         Wood(cr, 7, -h + 14 + i * 26, w - 14, 22, Shade(c, 1.1), 2);
+                         Knob(cr, w / 2, -h + 25 + i * 26);
+                     }
+                     Wood(cr, 4, -7, 10, 7, Shade(c, 0.7), 1);
+                     Wood(cr, w - 14, -7, 10, 7, Shade(c, 0.7), 1);
+                     // A lamp on top.
+                     RoundedRect(cr, w * 0.7, -h - 22, 8, 22, 2);
+                     FillAndOutline(cr, Hex(0x707070), kInk, 1.5);
+                     cairo_move_to(cr, w * 0.7 - 12, -h - 22);
+                     cairo_line_to(cr, w * 0.7 + 20, -h - 22);
+                     cairo_line_to(cr, w * 0.7 + 13, -h - 42);
+                     cairo_line_to(cr, w * 0.7 - 5, -h - 42);
+                     cairo_close_path(cr);
+                     FillAndOutline(cr, Hex(0xf0e090), kInk, 2);
+                 }});
+    p.push_back({"Buecherregal", 104, 180, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x7a4a24);
+                     Wood(cr, 0, -h, w, h, c);
+                     const Rgb books[6] = {Hex(0xc03030), Hex(0x3060c0), Hex(0x30a050),
+                                           Hex(0xe0b030), Hex(0x8040a0), Hex(0xe07020)};
+                     for (int shelf = 0; shelf < 4; ++shelf) {
+                         const double sy = -h + 8 + shelf * 43;
+                         RoundedRect(cr, 7, sy, w - 14, 36, 1);
+                         FillAndOutline(cr, Shade(c, 0.55), kInk, 2);
+                         double bx = 9;
+                         for (int b = 0; bx < w - 20; ++b) {
+                             const double bw = 8 + ((b * 7 + shelf * 3) % 5) * 2;
+                             const double bh = 24 + ((b * 5 + shelf) % 4) * 3;
+                             cairo_rectangle(cr, bx, sy + 36 - bh, bw, bh);
+                             FillAndOutline(cr, books[(b + shelf * 2) % 6], kInk, 1.5);
+                             bx += bw + 1;
+                         }
+                     }
+                 }});
+    p.push_back({"Klavier", 160, 136, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x2a1a14);
+                     Wood(cr, 0, -h, w, h - 50, c, 4);
+                     Wood(cr, 6, -52, w - 12, 18, Shade(c, 1.3), 2);
+                     // Keys.
+                     cairo_rectangle(cr, 10, -56, w - 20, 12);
+                     FillAndOutline(cr, Hex(0xf8f8f0), kInk, 1.5);
+                     SetColour(cr, kInk);
+                     for (double kx = 16; kx < w - 14; kx += 9) {
+                         cairo_rectangle(cr, kx, -56, 4.5, 7);
+                     }
+                     cairo_fill(cr);
+                     Wood(cr, 8, -40, 14, 40, c, 2);
+                     Wood(cr, w - 22, -40, 14, 40, c, 2);
+                     // Candles.
+                     for (int i = 0; i < 2; ++i) {
+                         const double cx = 22 + i * (w - 44);
+                         cairo_rectangle(cr, cx - 3, -h - 16, 6, 16);
+                         FillAndOutline(cr, Hex(0xfafae0), kInk, 1.5);
+                         cairo_arc(cr, cx, -h - 20, 3.5, 0, kTau);
+                         FillAndOutline(cr, Hex(0xffb020), kInk, 1);
+                     }
+                     Wood(cr, w * 0.3, -h + 14, w * 0.4, 24, Hex(0xf0e8d0), 2);
+                 }});
+    p.push_back({"Sessel", 96, 96, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0xc89a3a);
+                     Cushion(cr, 10, -h, w - 20, h * 0.7, Shade(c, 0.9));
+                     Cushion(cr, 12, -h * 0.5, w - 24, h * 0.3, c);
+                     Cushion(cr, 0, -h * 0.66, 20, h * 0.56, Shade(c, 0.8));
+                     Cushion(cr, w - 20, -h * 0.66, 20, h * 0.56, Shade(c, 0.8));
+                     Wood(cr, 12, -10, 8, 10, Hex(0x5a3418), 1);
+                     Wood(cr, w - 20, -10, 8, 10, Hex(0x5a3418), 1);
+                 }});
+    p.push_back({"Standuhr", 62, 200, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x6a3a1a);
+                     Wood(cr, 4, -h + 60, w - 8, h - 60, c);
+                     Wood(cr, 0, -h, w, 64, Shade(c, 1.1), 6);
+                     cairo_arc(cr, w / 2, -h + 32, 21, 0, kTau);
+                     FillAndOutline(cr, Hex(0xf8f0d8), kInk, 2.5);
+                     SetColour(cr, kInk);
+                     cairo_set_line_width(cr, 2.5);
+                     cairo_move_to(cr, w / 2, -h + 32);
+                     cairo_line_to(cr, w / 2, -h + 17);
+                     cairo_move_to(cr, w / 2, -h + 32);
+                     cairo_line_to(cr, w / 2 + 11, -h + 36);
+                     cairo_stroke(cr);
+                     RoundedRect(cr, w / 2 - 12, -h + 74, 24, 90, 10);
+                     FillAndOutline(cr, Shade(c, 0.6), kInk, 2);
+                     cairo_move_to(cr, w / 2, -h + 78);
+                     cairo_line_to(cr, w / 2 + 3, -h + 140);
+                     SetColour(cr, Hex(0xd8b040));
+                     cairo_set_line_width(cr, 2);
+                     cairo_stroke(cr);
+                     cairo_arc(cr, w / 2 + 3, -h + 146, 8, 0, kTau);
+                     FillAndOutline(cr, Hex(0xe8c050), kInk, 2);
+                 }});
+    return p;
+}
+
+// Stage `stage` (0..4) of a piece: `stage` cuts made.
+datalib::Picture PieceStage(const Piece& piece, int stage) {
+    const double w = piece.width, h = piece.height;
+    const int margin = static_cast<int>(h * 0.5) + 40;
+    const int cw = static_cast<int>(w) + 2 * margin, ch = static_cast<int>(h) + 70;
+    const double left = margin, ground = ch - 6;
+    // The whole piece once; the slices are cut from it.
+    Canvas whole(cw, ch);
+    cairo_translate(whole.cr(), left, ground);
+    piece.draw(whole.cr(), w, h);
+    cairo_surface_flush(whole.surface());
+
+    Canvas canvas(cw, ch);
+    cairo_t* cr = canvas.cr();
+    static const double kCuts[4] = {0.5, 0.26, 0.74, 0.12};
+    std::vector<double> cuts(kCuts, kCuts + stage);
+    cuts.push_back(0);
+    cuts.push_back(1);
+    std::sort(cuts.begin(), cuts.end());
+    const double spread = stage == 4 ? 1.7 : 1.0;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const double a = cuts[i], b = cuts[i + 1];
+        const double mid = (a + b) / 2 - 0.5;
+        cairo_save(cr);
+        // Each slice leans away from the middle, pivoting on its outer foot.
+        const double pivotX = left + (mid < 0 ? a : b) * w;
+        const double angle = stage == 0 ? 0 : mid * 0.2 * spread * (1 + stage * 0.15);
+        cairo_translate(cr, pivotX + mid * stage * 6 * spread, ground);
+        cairo_rotate(cr, angle);
+        cairo_translate(cr, -pivotX, -ground);
+        const double x0 = a == 0 ? 0 : left + a * w;
+        const double x1 = b == 1 ? cw : left + b * w;
+        cairo_rectangle(cr, x0, 0, x1 - x0, ch);
+        cairo_clip(cr);
+        cairo_set_source_surface(cr, whole.surface(), 0, 0);
+        cairo_paint(cr);
+        // Raw wood with saw marks along the cut faces, only where the piece is.
+        cairo_push_group(cr);
+        for (double edge : {a, b}) {
+            if (edge == 0 || edge == 1) continue;
+            const double x = left + edge * w + (edge == a ? 2 : -2);
+            cairo_move_to(cr, x, 0);
+            for (int k = 0; k * 6 < ch; ++k) cairo_line_to(cr, x + (k % 2 ? 2 : -2), k * 6);
+            SetColour(cr, Hex(0xf0d8a0));
+            cairo_set_line_width(cr, 4);
+            cairo_stroke(cr);
+        }
+        cairo_pop_group_to_source(cr);
+        cairo_mask_surface(cr, whole.surface(), 0, 0);
+        cairo_restore(cr);
+    }
+    // Sawdust heap.
+    if (stage > 0) {
+        Rng rng(1234 + stage);
+        for (int i = 0; i < 14 * stage; ++i) {
+            const double x = left + w / 2 + rng.Range(-1, 1) * (16 + stage * 12);
+            const double y = ground - rng.Range(0, 4 + stage * 3) *
+                                          (1 - std::fabs(x - left - w / 2) / (w / 2 + 60));
+            cairo_arc(cr, x, y, rng.Range(1.5, 3.2), 0, kTau);
+            SetColour(cr, rng.Next() % 2 ? Hex(0xe8c890) : Hex(0xd0a868));
+            cairo_fill(cr);
+        }
+    }
+    return MakePicture(canvas.ToImage(), cw / 2, static_cast<int>(ground), Encoding::ColourKeyed);
+}
+
+datalib::Picture Shadow(double width) {
+    const int w = static_cast<int>(width) + 10, h = static_cast<int>(width * 0.12) + 10;
+    Canvas canvas(w, h);
+    cairo_t* cr = canvas.cr();
+    cairo_translate(cr, w / 2.0, h / 2.0);
+    cairo_scale(cr, (w - 10) / 2.0, (h - 10) / 2.0);
+    cairo_pattern_t* pattern = cairo_pattern_create_radial(0, 0, 0, 0, 0, 1);
+    cairo_pattern_add_color_stop_rgba(pattern, 0, 0, 0, 0, 0.5);
+    cairo_pattern_add_color_stop_rgba(pattern, 0.75, 0, 0, 0, 0.35);
+    cairo_pattern_add_color_stop_rgba(pattern, 1, 0, 0, 0, 0);
+    cairo_set_source(cr, pattern);
+    cairo_arc(cr, 0, 0, 1, 0, kTau);
+    cairo_fill(cr);
+    cairo_pattern_destroy(pattern);
+    return MakePicture(canvas.ToImage(), w / 2, h / 2 - 2, Encoding::Translucent, false);
+}
+
+// Two boards nailed crosswise over the piece; drawn 10 pixels below the
+// piece's anchor, so the hotspot sits that far under the middle of the piece.
+datalib::Picture NailBoards(const Piece& piece) {
+    const double len = std::min(piece.width, piece.height) * 0.95 + 20;
+    const int size = static_cast<int>(len) + 30;
+    Canvas canvas(size, size);
+    cairo_t* cr = canvas.cr();
+    cairo_translate(cr, size / 2.0, size / 2.0);
+    for (double angle : {0.6, -0.6}) {
+        cairo_save(cr);
+        cairo_rotate(cr, angle);
+        Wood(cr, -len / 2, -8, len, 16, Hex(0xd8b070), 2);
+        for (double x : {-len / 2 + 8, len / 2 - 8}) {
+            cairo_arc(cr, x, 0, 3, 0, kTau);
+            FillAndOutline(cr, Hex(0xa0a8b0), kInk, 1.5);
+        }
+        cairo_restore(cr);
+    }
+    const int hotY = static_cast<int>(size / 2.0 + 10 + piece.height / 2);
+    return MakePicture(canvas.ToImage(), size / 2, hotY, Encoding::ColourKeyed);
+}
+
+Entry FurnitureEntry(const Piece& piece) {
+    Entry e;
+    e.name = piece.name;
+    for (int stage = 0; stage < 5; ++stage) {
+        Sequence pic, shadow;
+        pic.items.emplace_back(PieceStage(piece, stage));
+        shadow.items.emplace_back(Shadow(piece.width + 16 + stage * 14));
+        e.sequences[stage * 2] = std::move(pic);
+        e.sequences[stage * 2 + 1] = std::move(shadow);
+    }
+    Sequence nail;
+    nail.items.emplace_back(NailBoards(piece));
+    e.sequences[10] = std::move(nail);
+    return e;
+}
+
+// An object that never changes: the same picture in every stage.
+Entry StillObject(const std::string& name, const datalib::Picture& picture, double shadowWidth) {
+    Entry e;
+    e.name = name;
+    for (int stage = 0; stage < 5; ++stage) {
+        Sequence pic, shadow;
+        pic.items.emplace_back(picture);
+        shadow.items.emplace_back(Shadow(shadowWidth));
+        e.sequences[stage * 2] = std::move(pic);
+        e.sequences[stage * 2 + 1] = std::move(shadow);
+    }
+    return e;
+}
+
+datalib::Picture Canister() {
+    Canvas canvas(80, 90);
+    cairo_t* cr = canvas.cr();
+    cairo_translate(cr, 40, 84);
+    const Rgb yellow = Hex(0xf4c81c);
+    RoundedRect(cr, -22, -62, 44, 62, 6);
+    FillAndOutline(cr, yellow, kInk, 3);
+    // Handle, spout and the embossed X.
+    RoundedRect(cr, -16, -74, 20, 14, 5);
+    cairo_set_line_width(cr, 7);
+    SetColour(cr, kInk);
+    cairo_stroke_preserve(cr);
+    cairo_set_line_width(cr, 3.5);
+    SetColour(cr, yellow);
+    cairo_stroke(cr);
+    RoundedRect(cr, 8, -72, 10, 12, 2);
+    FillAndOutline(cr, Hex(0xd02020), kInk, 2);
+    SetColour(cr, Shade(yellow, 0.8));
+    cairo_set_line_width(cr, 4);
+    cairo_move_to(cr, -15, -52);
+    cairo_line_to(cr, 15, -10);
+    cairo_move_to(cr, 15, -52);
+    cairo_line_to(cr, -15, -10);
+    cairo_stroke(cr);
+    RoundedRect(cr, -22, -62, 44, 62, 6);
+    SetColour(cr, kInk);
+    cairo_set_line_width(cr, 3);
+    cairo_stroke(cr);
+    return MakePicture(canvas.ToImage(), 40, 84, Encoding::ColourKeyed);
+}
+
+datalib::Picture Van() {
+    Canvas canvas(380, 230);
+    cairo_t* cr = canvas.cr();
+    cairo_translate(cr, 190, 222);
+    // Box body.
+    RoundedRect(cr, -175, -200, 250, 170, 6);
+    FillAndOutline(cr, Hex(0xf2f0e8), kInk, 3);
+    SetColour(cr, Hex(0x2e6fb0));
+    cairo_rectangle(cr, -172, -90, 244, 22);
+    cairo_fill(cr);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, 30);
+    cairo_move_to(cr, -160, -130);
+    cairo_text_path(cr, "UMZUG");
+    FillAndOutline(cr, Hex(0xd22a2a), kInk, 1.5);
+    cairo_set_font_size(cr, 15);
+    cairo_move_to(cr, -158, -104);
+    cairo_text_path(cr, "Schnell & Schonend");
+    SetColour(cr, Hex(0x2e6fb0));
+    cairo_fill(cr);
+    // Cab.
+    cairo_move_to(cr, 80, -30);
+    cairo_line_to(cr, 80, -150);
+    cairo_line_to(cr, 140, -150);
+    cairo_line_to(cr, 178, -90);
+    cairo_line_to(cr, 180, -30);
+    cairo_close_path(cr);
+    FillAndOutline(cr, Hex(0x2e6fb0), kInk, 3);
+    cairo_move_to(cr, 92, -140);
+    cairo_line_to(cr, 136, -140);
+    cairo_line_to(cr, 166, -94);
+    cairo_line_to(cr, 92, -94);
+    cairo_close_path(cr);
+    FillAndOutline(cr, Hex(0xa8d8f0), kInk, 2.5);
+    RoundedRect(cr, 168, -60, 14, 10, 2);
+    FillAndOutline(cr, Hex(0xfff0a0), kInk, 2);
+    // Chassis and wheels.
+    RoundedRect(cr, -178, -36, 362, 12, 3);
+    FillAndOutline(cr, Hex(0x404040), kInk, 2.5);
+    for (double x : {-120.0, -70.0, 130.0}) {
+        cairo_arc(cr, x, -20, 22, 0, kTau);
+        FillAndOutline(cr, Hex(0x202020), kInk, 3);
+        cairo_arc(cr, x, -20, 9, 0, kTau);
+        FillAndOutline(cr, Hex(0xb0b0b0), kInk, 2);
+    }
+    return MakePicture(canvas.ToImage(), 190, 222, Encoding::ColourKeyed);
+}
+
+// The puff of dust when a section falls: grows and thins out over 8 frames.
+Entry DustCloud() {
+    Entry e;
+    e.name = "moebel_wolke";
+    Sequence seq;
+    seq.listed = true;
+    constexpr int kFrames = 8;
+    for (int f = 0; f < kFrames; ++f) {
+        const double t = f / double(kFrames - 1);
+        Canvas canvas(260, 180);
+        cairo_t* cr = canvas.cr();
+        cairo_translate(cr, 130, 120);
+        Rng rng(77);
+        for (int i = 0; i < 14; ++i) {
+            const double ang = rng.Range(0, kTau), dist = rng.Range(0.2, 1.0);
+            const double r = (10 + 22 * t) * rng.Range(0.7, 1.2);
+            const double x = std::cos(ang) * dist * (20 + 80 * t);
+            const double y = std::sin(ang) * dist * (12 + 40 * t) - 30 * t;
+            cairo_arc(cr, x, y, r, 0, kTau);
+            SetColour(cr, i % 2 ? Hex(0xe8dcc4) : Hex(0xcfc0a4), 0.9 * (1 - t * 0.85));
+            cairo_fill(cr);
+        }
+        // Chips flung out.
+        for (int i = 0; i < 10; ++i) {
+            const double ang = rng.Range(kPi, kTau);
+            const double d = 20 + 90 * t;
+            cairo_rectangle(cr, std::cos(ang) * d * rng.Range(0.6, 1.0),
+                            std::sin(ang) * d * 0.6 + 60 * t * t, 5, 3);
+            SetColour(cr, Hex(0xc89858), 1 - t);
+            cairo_fill(cr);
+        }
+        seq.items.emplace_back(MakePicture(canvas.ToImage(), 130, 120, Encoding::Translucent));
+    }
+    e.sequences[0] = std::move(seq);
+    return e;
+}
+
+}  // namespace
+
+std::vector<std::string> FurnitureNames() {
+    std::vector<std::string> names;
+    for (const auto& p : Pieces()) names.push_back(p.name);
+    return names;
+}
+
+std::vector<Entry> MakeFurnitureEntries() {
+    std::vector<Entry> entries;
+    for (const auto& piece : Pieces()) entries.push_back(FurnitureEntry(piece));
+    entries.push_back(StillObject("Kanister gelb", Canister(), 54));
+    entries.push_back(StillObject("moebelwagen", Van(), 370));
+    entries.push_back(DustCloud());
+    return entries;
+}
+
+}  // namespace assetgen
