@@ -175,6 +175,14 @@ int FileServices::UsedMapSlots() const {
         std::count_if(maps.begin(), maps.end(), [](const MapSlot& s) { return s.view; }));
 }
 
+std::vector<FileServices::MappedView> FileServices::MappedViews() const {
+    std::vector<MappedView> views;
+    for (const MapSlot& slot : maps) {
+        if (slot.view) views.push_back({slot.view, slot.length});
+    }
+    return views;
+}
+
 // ---- Disk files -----------------------------------------------------------------
 
 FileHandle FileServices::OpenDisk(const char* name, u8 mode) {

@@ -63,6 +63,12 @@ public:
     int OpenDiskFileCount() const;
     int UsedMemorySlots() const;
     int UsedMapSlots() const;
+    // The files mapped now: each view with its length in bytes, in slot order.
+    struct MappedView {
+        const void* view;
+        std::size_t length;
+    };
+    std::vector<MappedView> MappedViews() const;
 
 private:
     struct MemorySlot {

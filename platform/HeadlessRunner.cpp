@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <istream>
 #include <ostream>
@@ -182,6 +183,146 @@ bool ParseScript(std::istream& in, std::vector<ScriptEvent>* events, std::string
     return true;
 }
 
+// ---- Naming the sounds ------------------------------------------------------------
+
+namespace {
+
+// The archive's layout: a 16-byte header (the name table's offset at 8, the
+// entry count at 12), a row of twelve sequence offsets per entry from 16, and
+// names of 26 bytes. A sequence's block starts with the negated item count
+// followed by the item offsets, or is the offset of its one item; an item has
+// a 12-byte header before its payload.
+constexpr std::size_t kArchiveHeaderBytes = 16;
+constexpr int kSequencesPerEntry = 12;
+constexpr std::size_t kRowBytes = kSequencesPerEntry * 4;
+constexpr std::size_t kNameBytes = 26;
+constexpr std::size_t kItemHeaderBytes = 12;
+
+i32 ReadWord(const unsigned char* p) {
+    return static_cast<i32>(static_cast<u32>(p[0]) | static_cast<u32>(p[1]) << 8 |
+                            static_cast<u32>(p[2]) << 16 | static_cast<u32>(p[3]) << 24);
+}
+
+bool Inside(long long offset, long long bytes, std::size_t length) {
+    return offset >= 0 && bytes >= 0 &&
+           static_cast<unsigned long long>(offset + bytes) <=
+               static_cast<unsigned long long>(length);
+}
+
+}  // namespace
+
+bool ArchiveIndex::AddArchive(const void* view, std::size_t length) {
+    if (view == nullptr || Knows(view) || length < kArchiveHeaderBytes) return false;
+    const auto* base = static_cast<const unsigned char*>(view);
+    const long long nameTable = static_cast<u32>(ReadWord(base + 8));
+    const long long count = ReadWord(base + 12);
+    if (count < 0 || !Inside(kArchiveHeaderBytes, count * kRowBytes, length) ||
+        !Inside(nameTable, count * kNameBytes, length)) {
+        return false;
+    }
+    archives.push_back(view);
+    for (long long e = 0; e < count; ++e) {
+        const char* rawName = reinterpret_cast<const char*>(base + nameTable + e * kNameBytes);
+        std::string name(rawName, kNameBytes);
+        name.resize(std::min(name.find('\0'), kNameBytes));
+        for (int seq = 0; seq < kSequencesPerEntry; ++seq) {
+            const long long slot = ReadWord(base + kArchiveHeaderBytes + e * kRowBytes + seq * 4);
+            if (slot <= 0) continue;
+            const long long block = slot / 4 * 4;
+            if (!Inside(block, 4, length)) continue;
+            const long long first = ReadWord(base + block);
+            std::vector<long long> offsets;
+            if (first < 0) {
+                if (!Inside(block + 4, -first * 4, length)) continue;
+                for (long long i = 0; i < -first; ++i) {
+                    offsets.push_back(ReadWord(base + block + 4 + i * 4));
+                }
+            } else {
+                offsets.push_back(first);
+            }
+            for (std::size_t i = 0; i < offsets.size(); ++i) {
+                if (!Inside(offsets[i], kItemHeaderBytes, length)) continue;
+                const auto payload =
+                    reinterpret_cast<std::uintptr_t>(base + offsets[i] + kItemHeaderBytes);
+                // An item listed twice keeps the first name it was found under.
+                items.emplace(payload, ItemName{name, seq, static_cast<int>(i)});
+            }
+        }
+    }
+    return true;
+}
+
+bool ArchiveIndex::Knows(const void* view) const {
+    return std::find(archives.begin(), archives.end(), view) != archives.end();
+}
+
+const ArchiveIndex::ItemName* ArchiveIndex::Find(const void* payload) const {
+    const auto found = items.find(reinterpret_cast<std::uintptr_t>(payload));
+    return found == items.end() ? nullptr : &found->second;
+}
+
+void WriteSoundLog(const std::vector<ScriptedPlatform::SoundEvent>& events,
+                   const ArchiveIndex& index, u32 startMs, std::ostream& out) {
+    using Event = ScriptedPlatform::SoundEvent;
+    // Music is decoded from its Ogg item into a buffer of the game's own; the
+    // game uses that buffer in the very next sound call after decoding it (to
+    // stop or start it), so an unknown buffer in the call right after a
+    // successful decode is taken to be its result, and named after it for
+    // the rest of the run.
+    std::map<const void*, const ArchiveIndex::ItemName*> decoded;
+    const ArchiveIndex::ItemName* justDecoded = nullptr;
+    for (const Event& e : events) {
+        const char* kind = "?";
+        bool names = true;
+        switch (e.kind) {
+            case Event::Play:
+                kind = "play";
+                break;
+            case Event::LoopStart:
+                kind = "loop-start";
+                break;
+            case Event::LoopStop:
+                kind = "loop-stop";
+                break;
+            case Event::PauseAll:
+                kind = "pause";
+                names = false;
+                break;
+            case Event::ResumeAll:
+                kind = "resume";
+                names = false;
+                break;
+            case Event::StopAll:
+                kind = "stop-all";
+                names = false;
+                break;
+            case Event::Decode:
+                kind = "decode";
+                break;
+        }
+        out << (e.timeMs - startMs) << ' ' << kind << ' ';
+        const ArchiveIndex::ItemName* item = names ? index.Find(e.wave) : nullptr;
+        if (!names) {
+            out << "- - -";
+        } else if (item != nullptr) {
+            out << item->entry << ' ' << item->sequence << ' ' << item->item;
+        } else {
+            auto known = decoded.find(e.wave);
+            if (known == decoded.end() && justDecoded != nullptr && e.kind != Event::Decode) {
+                known = decoded.emplace(e.wave, justDecoded).first;
+            }
+            if (known != decoded.end()) {
+                out << "decoded:" << known->second->entry << ' ' << known->second->sequence << ' '
+                    << known->second->item;
+            } else {
+                out << "? - -";
+            }
+        }
+        out << ' ' << (e.result ? "ok" : "refused") << '\n';
+        justDecoded = e.kind == Event::Decode && e.result ? item : nullptr;
+    }
+}
+
 // ---- The runner's window and clock ----------------------------------------------
 
 class HeadlessRunner::Clock final : public HostClock {
@@ -202,6 +343,7 @@ public:
     bool RedrawNeeded() override { return redrawNeeded; }
     void ClearRedrawNeeded() override { redrawNeeded = false; }
     void PresentRows(u32, u32) override {
+        runner.IndexMappedArchives();
         ++runner.framesDrawn;
         runner.pollsThisFrame = 0;
     }
@@ -320,9 +462,33 @@ void HeadlessRunner::OnPoll() {
     }
 }
 
+void HeadlessRunner::IndexMappedArchives() {
+    if (settings.soundLogPath.empty()) return;
+    for (const FileServices::MappedView& m : platform.Files().MappedViews()) {
+        if (!archiveIndex.Knows(m.view)) archiveIndex.AddArchive(m.view, m.length);
+    }
+}
+
+bool HeadlessRunner::WriteSoundLogFile() {
+    if (settings.soundLogPath.empty()) return true;
+    std::ofstream out(settings.soundLogPath, std::ios::binary | std::ios::trunc);
+    if (out) WriteSoundLog(platform.SoundLog(), archiveIndex, kStartMs, out);
+    out.flush();
+    if (!out) {
+        std::cerr << "brettspalt: the sound log " << settings.soundLogPath
+                  << " could not be written\n";
+        return false;
+    }
+    return true;
+}
+
 int HeadlessRunner::Run() {
     platform.SetTime(kStartMs);
-    platform.SetSoundDevice(false);
+    // No sound is heard headless. With a sound log the platform answers the
+    // sound calls as a device with its voices and its 64-sound table would,
+    // so the log tells which calls a real one would refuse; the game never
+    // looks at the answers, so the frames are the same either way.
+    platform.SetSoundDevice(!settings.soundLogPath.empty());
     platform.SeedRandom(settings.seeded ? settings.seed : platform.GetTimeMs());
     platform.SetPollHook([this] { OnPoll(); });
     if (!game.init(&platform)) {
@@ -330,13 +496,17 @@ int HeadlessRunner::Run() {
         std::cerr << "brettspalt: the game could not start: "
                   << (reason != nullptr && *reason != 0 ? reason : "reason unknown") << "\n";
         platform.SetPollHook(nullptr);
+        WriteSoundLogFile();
         return 1;
     }
+    IndexMappedArchives();
     SetGameFloatingPointMode();
     Clock clock(platform);
     Window window(*this);
     HostLoop loop(clock, window, game);
     loop.Run();
+    // The archive is unmapped at shutdown; its directory is read before.
+    IndexMappedArchives();
     game.shutdown();
     platform.SetPollHook(nullptr);
 
@@ -344,5 +514,6 @@ int HeadlessRunner::Run() {
     std::snprintf(hash, sizeof hash, "%016" PRIx64,
                   static_cast<std::uint64_t>(platform.FrameHash()));
     report << "end time " << RunTime() << " frames " << framesDrawn << " hash " << hash << "\n";
-    return screenshotFailed ? 3 : 0;
+    const bool logWritten = WriteSoundLogFile();
+    return screenshotFailed || !logWritten ? 3 : 0;
 }

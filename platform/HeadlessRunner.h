@@ -5,7 +5,10 @@
 // in docs/headless.md.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <iosfwd>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,39 @@ struct ScriptEvent {
 // Events come back in time order (lines of the same time in their order).
 bool ParseScript(std::istream& in, std::vector<ScriptEvent>* events, std::string* error);
 
+// Names the archive items that sound wave images come from: it reads the
+// directory of a mapped Data.lib image and remembers where each item's payload
+// starts, so a wave pointer handed to the sound calls can be named after its
+// entry, sequence and item (sequence and item counted from 0, as the archive
+// counts them).
+class ArchiveIndex {
+public:
+    struct ItemName {
+        std::string entry;
+        int sequence = 0;
+        int item = 0;
+    };
+
+    // Reads the directory of an archive image of `length` bytes. False (and
+    // nothing learnt) when the header does not describe a directory inside
+    // the image; items whose offsets fall outside it are left out.
+    bool AddArchive(const void* view, std::size_t length);
+    bool Knows(const void* view) const;
+    // The item whose payload starts exactly at `payload`; null when none.
+    const ItemName* Find(const void* payload) const;
+    std::size_t ItemCount() const { return items.size(); }
+
+private:
+    std::vector<const void*> archives;
+    std::map<std::uintptr_t, ItemName> items;  // by payload address
+};
+
+// Writes one line per sound event: "TIME KIND ENTRY SEQUENCE ITEM RESULT"
+// (see docs/headless.md). Times are virtual milliseconds since the run
+// started at startMs.
+void WriteSoundLog(const std::vector<ScriptedPlatform::SoundEvent>& events,
+                   const ArchiveIndex& index, u32 startMs, std::ostream& out);
+
 class HeadlessRunner {
 public:
     // Virtual time at which a run starts (and the default seed: the host
@@ -61,13 +97,15 @@ public:
         long maxFrames = -1;  // -1: until the script ends (or the game quits)
         bool seeded = false;
         u32 seed = 0;
+        std::string soundLogPath;  // empty: no sound log
     };
 
     HeadlessRunner(ScriptedPlatform& platform, const GameEntryPoints& game, Settings settings,
                    std::ostream& report);
 
     // Start-up, loop and shutdown. Exit status: 0 after a normal end, 1 when
-    // the game could not start, 3 when a screenshot could not be written.
+    // the game could not start, 3 when a screenshot or the sound log could
+    // not be written.
     int Run();
 
     long FramesDrawn() const { return framesDrawn; }
@@ -82,6 +120,10 @@ private:
     bool ApplyDueEvents(bool withOutputs);
     void OnPoll();
     void ReleaseEverything();
+    // Learns the directory of every archive the game has mapped (only when a
+    // sound log is wanted).
+    void IndexMappedArchives();
+    bool WriteSoundLogFile();
 
     ScriptedPlatform& platform;
     GameEntryPoints game;
@@ -93,4 +135,5 @@ private:
     int pollsThisFrame = 0;
     u32 waitStartMs = 0;
     bool screenshotFailed = false;
+    ArchiveIndex archiveIndex;
 };

@@ -57,6 +57,8 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
             if (needValue(i, &value)) options.dataFolder = value;
         } else if (arg == "--script") {
             if (needValue(i, &value)) options.scriptPath = value;
+        } else if (arg == "--sound-log") {
+            if (needValue(i, &value)) options.soundLogPath = value;
         } else if (arg == "--frames") {
             if (needValue(i, &value)) {
                 if (ParseNumber(value, 1000000000ull, &number)) {
@@ -84,6 +86,10 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
         // not know on its command line.
     }
     if (!options.error.empty()) return options;
+    if (!options.soundLogPath.empty() && !headless && !help) {
+        options.error = "--sound-log is for headless runs (--headless)";
+        return options;
+    }
     if (help) {
         options.mode = HostOptions::Mode::Help;
     } else if (headless) {
@@ -97,6 +103,7 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText() {
     return "Usage: brettspalt [--window] [--data DIR]\n"
            "       brettspalt --headless [--script FILE] [--frames N] [--seed N] [--data DIR]\n"
+           "                       [--sound-log FILE]\n"
            "\n"
            "  --window, /WINDOW  play in a window instead of full screen\n"
            "  --data DIR         the folder that holds Data.lib (and an optional Config folder)\n"
@@ -105,6 +112,7 @@ std::string UsageText() {
            "  --script FILE      the input script of a headless run\n"
            "  --frames N         end a headless run after N frames\n"
            "  --seed N           seed of the random numbers of a headless run\n"
+           "  --sound-log FILE   write every sound call of a headless run to FILE\n"
            "  --selftest         show the window with a built-in test picture (--frames N)\n"
            "  --verbose          report the details of decoded music on standard error\n"
            "  --help             this text\n"

@@ -12,9 +12,10 @@ struct HostOptions {
     enum class Mode { Play, Headless, SelfTest, Help };
     Mode mode = Mode::Play;
     bool windowed = false;
-    std::string dataFolder;  // empty: look in the usual places
-    std::string scriptPath;  // headless input script; empty: none
-    long frames = -1;        // headless / self-test: frames to run; -1: until the end
+    std::string dataFolder;    // empty: look in the usual places
+    std::string scriptPath;    // headless input script; empty: none
+    std::string soundLogPath;  // headless: where the sound log goes; empty: none
+    long frames = -1;          // headless / self-test: frames to run; -1: until the end
     bool seeded = false;
     u32 seed = 0;
     bool verbose = false;
@@ -23,7 +24,7 @@ struct HostOptions {
 
 // "/WINDOW" anywhere in an argument, in any letter case (even inside a longer
 // word, as the game has always accepted it), or --window gives a window. The
-// values of --data and --script are paths and are not searched for it.
+// values of --data, --script and --sound-log are paths and are not searched for it.
 HostOptions ParseCommandLine(const std::vector<std::string>& args);
 
 // The text of --help.

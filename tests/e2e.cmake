@@ -14,4 +14,12 @@ if(BRETTSPALT_CONTENT AND TARGET brettspalt AND TARGET content)
                      ${PROJECT_BINARY_DIR}/data ${CMAKE_CURRENT_BINARY_DIR}/e2e/${case})
     set_tests_properties(e2e_${case} PROPERTIES TIMEOUT 60 LABELS e2e)
   endforeach()
+
+  # The sound cues of a scripted street, read from the headless run's sound
+  # log against the shipped configuration texts (tests/e2e/sound_cues.sh).
+  add_test(NAME e2e_sound_cues
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/sound_cues.sh $<TARGET_FILE:brettspalt>
+                   ${PROJECT_BINARY_DIR}/data ${PROJECT_SOURCE_DIR}/content/config
+                   ${CMAKE_CURRENT_BINARY_DIR}/e2e/sound_cues)
+  set_tests_properties(e2e_sound_cues PROPERTIES TIMEOUT 60 LABELS e2e)
 endif()

@@ -71,6 +71,7 @@ int RunHeadless(const HostOptions& options, const std::string& dataFolder,
     }
     settings.seeded = options.seeded;
     settings.seed = options.seed;
+    settings.soundLogPath = options.soundLogPath;
     ScriptedPlatform platform(dataFolder, saveFolder);
     HeadlessRunner runner(platform, RealGame(), std::move(settings), std::cout);
     const int status = runner.Run();
