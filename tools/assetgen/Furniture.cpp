@@ -1,8 +1,10 @@
 // The furniture the player saws apart, the gas canister, the removal van and
 // the dust cloud of a cut. A piece stands on its bottom centre; its five
 // stages show the cuts progressing (the same drawing sliced and tilted apart,
-// raw wood at the cuts, a growing heap of sawdust), each with a ground shadow
-// as underlay, and sequence 10 holds the boards a removal man nails across it.
+// raw wood at the cuts, loose parts fallen to the ground, a growing heap of
+// sawdust), each with a ground shadow as underlay, and sequence 10 holds the
+// boards a removal man nails across it. Sizes are in pixels at game scale; how
+// tough a piece is lives in content/config/ObjectProps.txt.
 #include <algorithm>
 #include <array>
 #include <cmath>
