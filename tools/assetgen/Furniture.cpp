@@ -31,6 +31,8 @@ struct Piece {
     std::function<void(cairo_t*, double w, double h)> draw;  // bottom-left at (0, 0), y up negative
     // Where the four cuts go, in order, as parts of the width.
     std::array<double, 4> cuts = {0.5, 0.26, 0.74, 0.12};
+    // Gold coins spill out with the sawdust (the chest).
+    bool coins = false;
 };
 
 // Wood panel with a few grain lines.
@@ -388,7 +390,9 @@ std::vector<Piece> Pieces() {
                      cairo_fill(cr);
                      cairo_rectangle(cr, w / 2 - 1.2, -h * 0.7 + 10, 2.4, 7);
                      cairo_fill(cr);
-                 }});
+                 },
+                 {0.5, 0.26, 0.74, 0.12},
+                 true});
     p.push_back({"Fernseher", 112, 142, [](cairo_t* cr, double w, double h) {
                      const Rgb c = Hex(0x6a4020);
                      // The stand: splayed legs, a shelf with magazines, the top.
@@ -625,6 +629,19 @@ datalib::Picture PieceStage(const Piece& piece, int stage) {
             cairo_arc(cr, x, y, rng.Range(1.5, 3.2), 0, kTau);
             SetColour(cr, rng.Next() % 2 ? Hex(0xe8c890) : Hex(0xd0a868));
             cairo_fill(cr);
+        }
+    }
+    if (piece.coins && stage > 0) {
+        Rng rng(4321 + stage);
+        for (int i = 0; i < 4 * stage; ++i) {
+            const double x = left + w / 2 + rng.Range(-1, 1) * (14 + stage * 10);
+            const double y = ground - rng.Range(2, 5);
+            cairo_save(cr);
+            cairo_translate(cr, x, y);
+            cairo_scale(cr, 1, rng.Range(0.35, 0.8));
+            cairo_arc(cr, 0, 0, 4.5, 0, kTau);
+            cairo_restore(cr);
+            FillAndOutline(cr, Hex(0xf0c030), kInk, 1.2);
         }
     }
     return MakePicture(canvas.ToImage(), cw / 2, static_cast<int>(ground), Encoding::ColourKeyed);
