@@ -395,8 +395,10 @@ void RegisterAll() {
                                  });
 }
 
-// Google Benchmark's console output, and every repetition's time per
-// iteration kept by name for the table of ratios at the end.
+// Google Benchmark's console output, and every repetition's processor time
+// per iteration kept by name for the table of ratios at the end (processor
+// time, as on a shared machine the wall-clock time also counts the waits for
+// a core).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -404,7 +406,7 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
                 continue;
-            times[run.run_name.str()].push_back(run.real_accumulated_time /
+            times[run.run_name.str()].push_back(run.cpu_accumulated_time /
                                                 static_cast<double>(run.iterations));
         }
     }
