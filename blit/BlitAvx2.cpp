@@ -160,6 +160,9 @@ inline __m128i Blend(__m128i s, __m128i d) {
     return _mm256_castsi256_si128(Blend(_mm256_castsi128_si256(s), _mm256_castsi128_si256(d)));
 }
 
+// A run of fewer than sixteen pixels takes one wide blend: its first and last
+// eight (or four) pixels are loaded into the two halves, blended together and
+// stored back, the overlap from the same results.
 struct TranslucentOp {
     static void Run(u16* target, const u16* source, i32 count) {
         if (count >= 16) {
@@ -169,21 +172,31 @@ struct TranslucentOp {
             }
             Store16(target + count - 16, last);
         } else if (count >= 8) {
-            const __m128i head = Blend(Load8(source), Load8(target));
-            const __m128i tail = Blend(Load8(source + count - 8), Load8(target + count - 8));
-            Store8(target, head);
-            Store8(target + count - 8, tail);
+            const __m256i s = _mm256_set_m128i(Load8(source + count - 8), Load8(source));
+            const __m256i d = _mm256_set_m128i(Load8(target + count - 8), Load8(target));
+            const __m256i blended = Blend(s, d);
+            Store8(target, _mm256_castsi256_si128(blended));
+            Store8(target + count - 8, _mm256_extracti128_si256(blended, 1));
         } else if (count >= 4) {
-            const __m128i head = Blend(Load4(source), Load4(target));
-            const __m128i tail = Blend(Load4(source + count - 4), Load4(target + count - 4));
-            Store4(target, head);
-            Store4(target + count - 4, tail);
-        } else {
-            for (i32 i = 0; i < count; ++i) {
-                const __m128i one =
-                    Blend(_mm_cvtsi32_si128(source[i]), _mm_cvtsi32_si128(target[i]));
-                target[i] = static_cast<u16>(_mm_cvtsi128_si32(one));
-            }
+            const __m128i s = _mm_unpacklo_epi64(Load4(source), Load4(source + count - 4));
+            const __m128i d = _mm_unpacklo_epi64(Load4(target), Load4(target + count - 4));
+            const __m128i blended = Blend(s, d);
+            Store4(target, blended);
+            Store4(target + count - 4, _mm_unpackhi_epi64(blended, blended));
+        } else if (count > 0) {
+            // One, two or three pixels: the first, the middle and the last
+            // (the same pixel when fewer) in one blend.
+            const i32 middle = count / 2;
+            const __m128i s =
+                _mm_setr_epi16(static_cast<short>(source[0]), static_cast<short>(source[middle]),
+                               static_cast<short>(source[count - 1]), 0, 0, 0, 0, 0);
+            const __m128i d =
+                _mm_setr_epi16(static_cast<short>(target[0]), static_cast<short>(target[middle]),
+                               static_cast<short>(target[count - 1]), 0, 0, 0, 0, 0);
+            const __m128i blended = Blend(s, d);
+            target[0] = static_cast<u16>(_mm_extract_epi16(blended, 0));
+            target[middle] = static_cast<u16>(_mm_extract_epi16(blended, 1));
+            target[count - 1] = static_cast<u16>(_mm_extract_epi16(blended, 2));
         }
     }
 };
