@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build=${BRETTSPALT_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$jobs"
 
 if [ ! -x "$build/brettspalt" ]; then

@@ -15,6 +15,8 @@
 //                  and 1..8 transparent, set on one line;
 //   objects        100 x 80 colour-keyed: opaque runs 6..60, transparent 3..25
 //                  (about 30 % transparent);
+//   both layers    the keyed layer over the raw layer: our blitter draws the
+//                  two in one pass, the others one after the other;
 //   play frame     both layers, 12 figures (two cut by the left and right
 //                  edges), 20 objects, one figure's shadow and 30 glyphs.
 // Run lengths are drawn uniformly; a row starts with either kind of run.
@@ -26,18 +28,31 @@
 // shadow as a black colour-keyed RLE surface blended at alpha 128, which halves
 // every channel exactly as ours does.
 //
+// SDL's best path for translucent pictures is an ARGB8888 surface with
+// SDL_RLEACCEL (SDL turns it into its own run-length alpha form); that is the
+// "sdl" contender of the translucent figure, and the ARGB4444 surface is
+// "sdl_argb4444".
+//
 // Items processed are pixels of the pictures drawn (their full rectangles), so
 // items_per_second is pixels per second.
+//
+// Without --benchmark_repetitions the bench runs every benchmark 5 times,
+// interleaved in random order, and ends with a table of ratios: time per pixel
+// against memcpy's, and the speed-up against SDL2 and our scalar reference,
+// each as the median and the range (minimum-maximum) over the repetitions,
+// under the processor model and the compiler flags of this build.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/BenchInfo.h"
 #include "blit/Blitter.h"
 #include "tests/blit/ReferenceBlitter.h"
 #include "tests/blit/TestPictures.h"
@@ -58,6 +73,7 @@ struct Picture {
     i32 width = 0;
     i32 height = 0;
     SDL_Surface* surface = nullptr;  // owned; freed at exit by the OS
+    SDL_Surface* alternative = nullptr;  // a second SDL form, if any
 };
 
 using Cells = std::vector<std::vector<i32>>;  // kClearCell or a pixel value
@@ -121,9 +137,24 @@ Picture MakeRunPicture(const Cells& cells, u8 format, SdlForm form) {
     picture.item = EncodeRuns(static_cast<u16>(picture.width), 0, 0, format, rows);
 
     if (form == SdlForm::Translucent) {
-        picture.surface = NewSurface(picture.width, picture.height, SDL_PIXELFORMAT_ARGB4444);
-        FillSurface(picture.surface, cells, 0x0000);
+        picture.alternative = NewSurface(picture.width, picture.height, SDL_PIXELFORMAT_ARGB4444);
+        FillSurface(picture.alternative, cells, 0x0000);
+        SDL_SetSurfaceBlendMode(picture.alternative, SDL_BLENDMODE_BLEND);
+        // The same pixels as 8-bit channels, each nibble n widened to n * 17.
+        picture.surface =
+            SDL_CreateRGBSurfaceWithFormat(0, picture.width, picture.height, 32,
+                                           SDL_PIXELFORMAT_ARGB8888);
+        for (size_t y = 0; y < cells.size(); ++y) {
+            u32* row = reinterpret_cast<u32*>(static_cast<u8*>(picture.surface->pixels) +
+                                              y * picture.surface->pitch);
+            for (size_t x = 0; x < cells[y].size(); ++x) {
+                const u32 v = cells[y][x] == kClearCell ? 0u : static_cast<u32>(cells[y][x]);
+                row[x] = ((v >> 12) & 15) * 17u << 24 | ((v >> 8) & 15) * 17u << 16 |
+                         ((v >> 4) & 15) * 17u << 8 | (v & 15) * 17u;
+            }
+        }
         SDL_SetSurfaceBlendMode(picture.surface, SDL_BLENDMODE_BLEND);
+        SDL_SetSurfaceRLE(picture.surface, 1);
     } else {
         picture.surface = NewSurface(picture.width, picture.height, SDL_PIXELFORMAT_RGB555);
         Cells shown = cells;
@@ -165,13 +196,19 @@ struct Draw {
     i32 x;
     i32 y;
     bool shadow;
+    // A raw picture under this one at the same place: our blitter draws both
+    // in one pass (BlitFrameOver), the others draw it first.
+    const Picture* under = nullptr;
 };
 
 struct Scene {
     std::vector<Draw> draws;
     i64 Pixels() const {
         i64 n = 0;
-        for (const Draw& d : draws) n += i64{d.picture->width} * d.picture->height;
+        for (const Draw& d : draws) {
+            n += i64{d.picture->width} * d.picture->height;
+            if (d.under) n += i64{d.under->width} * d.under->height;
+        }
         return n;
     }
 };
@@ -216,8 +253,7 @@ Scene GlyphLine(const Pictures& p) {
 
 Scene PlayFrame(const Pictures& p) {
     Scene scene;
-    scene.draws.push_back({&p.rawLayer, 0, 80, false});
-    scene.draws.push_back({&p.keyedLayer, 0, 80, false});
+    scene.draws.push_back({&p.keyedLayer, 0, 80, false, &p.rawLayer});
     for (i32 i = 0; i < 20; ++i) {
         scene.draws.push_back({&p.object, 10 + (i * 37) % 690, 300 + (i * 53) % 140, false});
     }
@@ -245,7 +281,7 @@ Frame& TheFrame() {
     return frame;
 }
 
-enum class Contender { Fast, FastSse2, Reference, Sdl };
+enum class Contender { Fast, FastSse2, Reference, Sdl, SdlAlternative };
 
 void DrawScene(const Scene& scene, Contender contender) {
     Frame& frame = TheFrame();
@@ -254,20 +290,36 @@ void DrawScene(const Scene& scene, Contender contender) {
         case Contender::FastSse2:
             SetBlitTarget(frame.pixels.data(), kPitchBytes);
             SetBlitClip(0, 0, kFrameWidth, kFrameHeight);
-            for (const Draw& d : scene.draws) BlitFrame(d.x, d.y, d.picture->item.Item(), d.shadow);
+            for (const Draw& d : scene.draws) {
+                if (d.under) {
+                    BlitFrameOver(d.x, d.y, d.picture->item.Item(),
+                                  {{d.under->item.Item(), nullptr}, d.x, d.y});
+                } else {
+                    BlitFrame(d.x, d.y, d.picture->item.Item(), d.shadow);
+                }
+            }
             break;
         case Contender::Reference: {
             const ReferenceBlitter reference{
                 0, 0, kFrameWidth, kFrameHeight, frame.pixels.data(), kPitchBytes};
             for (const Draw& d : scene.draws) {
+                if (d.under) reference.BlitFrame(d.x, d.y, d.under->item.Item(), false);
                 reference.BlitFrame(d.x, d.y, d.picture->item.Item(), d.shadow);
             }
             break;
         }
         case Contender::Sdl:
+        case Contender::SdlAlternative:
             for (const Draw& d : scene.draws) {
+                if (d.under) {
+                    SDL_Rect under{d.x, d.y, d.under->width, d.under->height};
+                    SDL_BlitSurface(d.under->surface, nullptr, frame.surface, &under);
+                }
                 SDL_Rect at{d.x, d.y, d.picture->width, d.picture->height};
-                SDL_BlitSurface(d.picture->surface, nullptr, frame.surface, &at);
+                SDL_Surface* surface = contender == Contender::SdlAlternative && d.picture->alternative
+                                           ? d.picture->alternative
+                                           : d.picture->surface;
+                SDL_BlitSurface(surface, nullptr, frame.surface, &at);
             }
             break;
     }
@@ -299,30 +351,36 @@ void MemcpyFrame(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kFrameWidth * kFrameHeight);
 }
 
-void RegisterAll() {
-    benchmark::AddCustomContext("blit_instruction_set",
-                                BlitInstructionSetName(ActiveBlitInstructionSet()));
-    benchmark::RegisterBenchmark("memcpy_frame", MemcpyFrame);
+// The scenes, each drawn by every contender.
+struct Named {
+    const char* name;
+    Scene scene;
+};
 
+std::vector<Named> Scenes() {
     const Pictures& p = AllPictures();
-    struct Named {
-        const char* name;
-        Scene scene;
-    };
-    const std::vector<Named> scenes = {
+    return {
         {"raw_layer", Scene{{{&p.rawLayer, 0, 80, false}}}},
         {"keyed_layer", Scene{{{&p.keyedLayer, 0, 80, false}}}},
+        {"both_layers", Scene{{{&p.keyedLayer, 0, 80, false, &p.rawLayer}}}},
         {"figure_keyed", Scene{{{&p.figure, 340, 220, false}}}},
         {"figure_translucent", Scene{{{&p.translucentFigure, 340, 220, false}}}},
         {"figure_shadow", Scene{{{&p.figureShadow, 340, 220, true}}}},
         {"glyphs_30", GlyphLine(p)},
         {"play_frame", PlayFrame(p)},
     };
+}
+
+void RegisterAll() {
+    benchmark::AddCustomContext("blit_instruction_set",
+                                BlitInstructionSetName(ActiveBlitInstructionSet()));
+    benchmark::RegisterBenchmark("memcpy_frame", MemcpyFrame);
+
     const std::pair<const char*, Contender> contenders[] = {{"fast", Contender::Fast},
                                                             {"fast_sse2", Contender::FastSse2},
                                                             {"reference", Contender::Reference},
                                                             {"sdl", Contender::Sdl}};
-    for (const Named& named : scenes) {
+    for (const Named& named : Scenes()) {
         for (const auto& [suffix, contender] : contenders) {
             const std::string name = std::string(named.name) + "/" + suffix;
             benchmark::RegisterBenchmark(
@@ -330,15 +388,94 @@ void RegisterAll() {
                                   benchmark::State& state) { RunScene(state, scene, contender); });
         }
     }
+    const Scene translucent{{{&AllPictures().translucentFigure, 340, 220, false}}};
+    benchmark::RegisterBenchmark("figure_translucent/sdl_argb4444",
+                                 [translucent](benchmark::State& state) {
+                                     RunScene(state, translucent, Contender::SdlAlternative);
+                                 });
+}
+
+// Google Benchmark's console output, and every repetition's processor time
+// per iteration kept by name for the table of ratios at the end (processor
+// time, as on a shared machine the wall-clock time also counts the waits for
+// a core).
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
+                continue;
+            times[run.run_name.str()].push_back(run.cpu_accumulated_time /
+                                                static_cast<double>(run.iterations));
+        }
+    }
+    std::map<std::string, std::vector<double>> times;
+};
+
+// "median (min-max)" of a per-repetition ratio; repetition i of one benchmark
+// is set against repetition i of the other.
+std::string Spread(const std::vector<double>& a, const std::vector<double>& b, double scale) {
+    const size_t n = std::min(a.size(), b.size());
+    if (n == 0) return "-";
+    std::vector<double> ratios;
+    for (size_t i = 0; i < n; ++i) ratios.push_back(a[i] / b[i] * scale);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f (%.2f-%.2f)", benchinfo::Quantile(ratios, 0.5),
+                  *std::min_element(ratios.begin(), ratios.end()),
+                  *std::max_element(ratios.begin(), ratios.end()));
+    return text;
+}
+
+void PrintRatios(const RatioReporter& reporter) {
+    auto times = [&reporter](const std::string& name) {
+        const auto found = reporter.times.find(name);
+        return found == reporter.times.end() ? std::vector<double>{} : found->second;
+    };
+    const std::vector<double> copy = times("memcpy_frame");
+    std::printf("\ncpu: %s\ncompiler: %s\nblitter variant: %s\n", benchinfo::CpuModel().c_str(),
+                benchinfo::Compiler(), BlitInstructionSetName(ActiveBlitInstructionSet()));
+    std::printf("ratios: median (min-max) over %zu repetitions\n", copy.size());
+    std::printf("%-20s %-24s %-24s %-24s\n", "picture", "time/pixel vs memcpy",
+                "speed-up vs SDL2", "speed-up vs reference");
+    for (const Named& named : Scenes()) {
+        const std::string base = named.name;
+        const std::vector<double> fast = times(base + "/fast");
+        const double pixelsRatio = static_cast<double>(kFrameWidth * kFrameHeight) /
+                                   static_cast<double>(named.scene.Pixels());
+        std::printf("%-20s %-24s %-24s %-24s\n", named.name,
+                    Spread(fast, copy, pixelsRatio).c_str(),
+                    Spread(times(base + "/sdl"), fast, 1.0).c_str(),
+                    Spread(times(base + "/reference"), fast, 1.0).c_str());
+    }
+    std::printf("%-20s %-24s %-24s\n", "translucent/4444", "",
+                Spread(times("figure_translucent/sdl_argb4444"), times("figure_translucent/fast"),
+                       1.0)
+                    .c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // Five repetitions, interleaved, unless the command line asks otherwise.
+    std::vector<char*> args(argv, argv + argc);
+    bool repetitionsGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0) repetitionsGiven = true;
+    }
+    char repetitions[] = "--benchmark_repetitions=5";
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    char minTime[] = "--benchmark_min_time=0.1";
+    if (!repetitionsGiven) {
+        args.insert(args.begin() + 1, {repetitions, interleave, minTime});
+    }
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     RegisterAll();
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

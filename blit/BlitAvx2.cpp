@@ -10,6 +10,8 @@
 #include <immintrin.h>
 
 #include <cstddef>  // before the pragma: library headers keep the plain instruction set
+#include <cstdint>
+#include <cstring>
 
 #include "blit/Blitter.h"
 
@@ -40,46 +42,44 @@ inline void Store4(u16* p, __m128i v) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
 }
 
-// Runs of up to 32 pixels, the common ones, take no branch on their length:
-// two masked moves of sixteen pixels cover the pixel pairs (masked-off lanes
-// are neither read nor written, so nothing beyond the run is touched), and a
-// last single move covers the odd pixel. Masks work on 32-bit lanes, so on
-// pairs of pixels.
-struct ShortRun {
-    __m256i low;   // pairs 0..7
-    __m256i high;  // pairs 8..15
-    explicit ShortRun(i32 count) {
-        const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-        const i32 pairs = count >> 1;
-        low = _mm256_cmpgt_epi32(_mm256_set1_epi32(pairs), lane);
-        high = _mm256_cmpgt_epi32(_mm256_set1_epi32(pairs - 8), lane);
+// Copies of fewer than sixteen pixels: two moves that may overlap. (Masked
+// moves would take no branch on the length, but a masked store costs a dozen
+// cycles or more on some processors, more than the branches.)
+inline void CopyShort(u16* target, const u16* source, i32 count) {
+    if (count >= 8) {
+        const __m128i head = Load8(source);
+        const __m128i tail = Load8(source + count - 8);
+        Store8(target, head);
+        Store8(target + count - 8, tail);
+    } else if (count >= 4) {
+        std::uint64_t head, tail;
+        std::memcpy(&head, source, 8);
+        std::memcpy(&tail, source + count - 4, 8);
+        std::memcpy(target, &head, 8);
+        std::memcpy(target + count - 4, &tail, 8);
+    } else if (count >= 2) {
+        u32 head, tail;
+        std::memcpy(&head, source, 4);
+        std::memcpy(&tail, source + count - 2, 4);
+        std::memcpy(target, &head, 4);
+        std::memcpy(target + count - 2, &tail, 4);
+    } else if (count == 1) {
+        *target = *source;
     }
-    __m256i LoadLow(const u16* p) const {
-        return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), low);
-    }
-    __m256i LoadHigh(const u16* p) const {
-        return _mm256_maskload_epi32(reinterpret_cast<const int*>(p + 16), high);
-    }
-    void StoreLow(u16* p, __m256i v) const {
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), low, v);
-    }
-    void StoreHigh(u16* p, __m256i v) const {
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(p + 16), high, v);
-    }
-};
+}
 
+// Runs of sixteen or more: moves of sixteen from the front and from the back
+// that meet or overlap in the middle; a loop only for the longest.
 struct CopyOp {
     static void Run(u16* target, const u16* source, i32 count) {
+        if (count < 16) return CopyShort(target, source, count);
         if (count <= 32) {
-            if (count == 0) return;
-            const ShortRun run(count);
-            run.StoreLow(target, run.LoadLow(source));
-            run.StoreHigh(target, run.LoadHigh(source));
-            target[count - 1] = source[count - 1];
+            const __m256i head = Load16(source);
+            const __m256i tail = Load16(source + count - 16);
+            Store16(target, head);
+            Store16(target + count - 16, tail);
             return;
         }
-        // Longer runs: moves of sixteen from the front and from the back that
-        // meet or overlap in the middle; a loop only for the longest.
         if (count <= 64) {
             const __m256i a = Load16(source);
             const __m256i b = Load16(source + 16);
@@ -89,15 +89,6 @@ struct CopyOp {
             Store16(target + 16, b);
             Store16(target + count - 32, c);
             Store16(target + count - 16, d);
-            return;
-        }
-        if (count <= 128) {
-            for (i32 k = 0; k < 4; ++k) {
-                const __m256i front = Load16(source + 16 * k);
-                const __m256i back = Load16(source + count - 16 * (k + 1));
-                Store16(target + 16 * k, front);
-                Store16(target + count - 16 * (k + 1), back);
-            }
             return;
         }
         const __m256i last = Load16(source + count - 16);
@@ -114,9 +105,7 @@ inline __m128i Darken(__m128i v) {
 }
 
 // As in the SSE2 loops, the last, overlapping step of a run is computed from
-// the target before the other steps write it. (Masked moves, as in the copy,
-// would be slower here: a masked load of the target waits for the masked
-// stores of the run before it.)
+// the target before the other steps write it.
 struct ShadowOp {
     static void Run(u16* target, const u16*, i32 count) {
         if (count >= 16) {
@@ -171,6 +160,9 @@ inline __m128i Blend(__m128i s, __m128i d) {
     return _mm256_castsi256_si128(Blend(_mm256_castsi128_si256(s), _mm256_castsi128_si256(d)));
 }
 
+// A run of fewer than sixteen pixels takes one wide blend: its first and last
+// eight (or four) pixels are loaded into the two halves, blended together and
+// stored back, the overlap from the same results.
 struct TranslucentOp {
     static void Run(u16* target, const u16* source, i32 count) {
         if (count >= 16) {
@@ -180,30 +172,71 @@ struct TranslucentOp {
             }
             Store16(target + count - 16, last);
         } else if (count >= 8) {
-            const __m128i head = Blend(Load8(source), Load8(target));
-            const __m128i tail = Blend(Load8(source + count - 8), Load8(target + count - 8));
-            Store8(target, head);
-            Store8(target + count - 8, tail);
+            const __m256i s = _mm256_set_m128i(Load8(source + count - 8), Load8(source));
+            const __m256i d = _mm256_set_m128i(Load8(target + count - 8), Load8(target));
+            const __m256i blended = Blend(s, d);
+            Store8(target, _mm256_castsi256_si128(blended));
+            Store8(target + count - 8, _mm256_extracti128_si256(blended, 1));
         } else if (count >= 4) {
-            const __m128i head = Blend(Load4(source), Load4(target));
-            const __m128i tail = Blend(Load4(source + count - 4), Load4(target + count - 4));
-            Store4(target, head);
-            Store4(target + count - 4, tail);
-        } else {
-            for (i32 i = 0; i < count; ++i) {
-                const __m128i one =
-                    Blend(_mm_cvtsi32_si128(source[i]), _mm_cvtsi32_si128(target[i]));
-                target[i] = static_cast<u16>(_mm_cvtsi128_si32(one));
-            }
+            const __m128i s = _mm_unpacklo_epi64(Load4(source), Load4(source + count - 4));
+            const __m128i d = _mm_unpacklo_epi64(Load4(target), Load4(target + count - 4));
+            const __m128i blended = Blend(s, d);
+            Store4(target, blended);
+            Store4(target + count - 4, _mm_unpackhi_epi64(blended, blended));
+        } else if (count > 0) {
+            // One, two or three pixels: the first, the middle and the last
+            // (the same pixel when fewer) in one blend.
+            const i32 middle = count / 2;
+            const __m128i s =
+                _mm_setr_epi16(static_cast<short>(source[0]), static_cast<short>(source[middle]),
+                               static_cast<short>(source[count - 1]), 0, 0, 0, 0, 0);
+            const __m128i d =
+                _mm_setr_epi16(static_cast<short>(target[0]), static_cast<short>(target[middle]),
+                               static_cast<short>(target[count - 1]), 0, 0, 0, 0, 0);
+            const __m128i blended = Blend(s, d);
+            target[0] = static_cast<u16>(_mm_extract_epi16(blended, 0));
+            target[middle] = static_cast<u16>(_mm_extract_epi16(blended, 1));
+            target[count - 1] = static_cast<u16>(_mm_extract_epi16(blended, 2));
         }
     }
 };
+
+// Raw rows, which may start at an odd byte: rows of 32 bytes or more move
+// in whole vectors, stored at aligned addresses between an unaligned first and
+// last vector that overlap them; shorter rows in one small move.
+void CopyRaw(const RleJob& job) {
+    using Vector = __m256i;
+    constexpr std::size_t kBytes = sizeof(Vector);
+    const u8* source = job.raw;
+    u8* target = reinterpret_cast<u8*>(job.target);
+    const std::size_t bytes = static_cast<std::size_t>(job.visibleWidth) * 2;
+    const std::size_t pitchBytes = static_cast<std::size_t>(job.pitch) * 2;
+    if (bytes < kBytes) {
+        for (i32 row = 0; row < job.rows; ++row, source += job.rawPitchBytes, target += pitchBytes)
+            std::memcpy(target, source, bytes);
+        return;
+    }
+    for (i32 row = 0; row < job.rows; ++row, source += job.rawPitchBytes, target += pitchBytes) {
+        const Vector first = _mm256_loadu_si256(reinterpret_cast<const Vector*>(source));
+        const Vector last = _mm256_loadu_si256(reinterpret_cast<const Vector*>(source + bytes - kBytes));
+        // From the first aligned target address after the row's start.
+        std::size_t i = kBytes - (reinterpret_cast<std::uintptr_t>(target) & (kBytes - 1));
+        for (; i + kBytes <= bytes; i += kBytes) {
+            _mm256_store_si256(reinterpret_cast<Vector*>(target + i),
+                    _mm256_loadu_si256(reinterpret_cast<const Vector*>(source + i)));
+        }
+        _mm256_storeu_si256(reinterpret_cast<Vector*>(target), first);
+        _mm256_storeu_si256(reinterpret_cast<Vector*>(target + bytes - kBytes), last);
+    }
+}
 
 constexpr RleRoutines kRoutines = {
     DrawRuns<CopyOp>,
     DrawRuns<ShadowOp>,
     DrawRuns<TranslucentOp>,
     DrawRect<ShadowOp>,
+    DrawRunsOver<CopyOp>,
+    CopyRaw,
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 // loops, and the table of loops each instruction-set variant provides.
 #pragma once
 
-#include "platform/PlatformServices.h"
+#include "blit/PictureItem.h"
 
 namespace blit {
 
@@ -17,6 +17,20 @@ struct RleJob {
     i32 rows;           // rows drawn
     i32 skipLeft;       // columns left of the clip rectangle
     i32 visibleWidth;   // columns drawn
+    // Drawing over an underlay (BlitFrameOver): where the item is
+    // transparent, the pixels of up to two raw pictures are copied instead.
+    // Underlay k covers the item's columns [underStart[k], underEnd[k]) and
+    // under[k] points at its pixel for column underStart[k] in the first
+    // drawn row; underPitch[k] is its row step in pixels. An empty range
+    // covers nothing.
+    // Raw pictures (copyRaw): the first visible pixel of the first drawn row,
+    // which may lie at an odd byte, and the row step in bytes.
+    const u8* raw;
+    i32 rawPitchBytes;
+    const u16* under[2];
+    i32 underStart[2];
+    i32 underEnd[2];
+    i32 underPitch[2];
 };
 
 using RleRoutine = void (*)(const RleJob& job);
@@ -26,6 +40,8 @@ struct RleRoutines {
     RleRoutine shadow;       // each channel under an opaque pixel halved
     RleRoutine translucent;  // 4-4-4-4 pixels blended with 16 alpha levels
     RleRoutine shadowRect;   // shadow over the whole job rectangle; source unused
+    RleRoutine copyOver;     // colour-keyed over the job's underlay
+    RleRoutine copyRaw;      // raw picture copied; source unused, raw read
 };
 
 const RleRoutines& PortableRoutines();

@@ -48,11 +48,23 @@ struct TranslucentOp {
     }
 };
 
+// Raw rows: one move each, as bytes (the pixels may start at an odd byte).
+void CopyRaw(const RleJob& job) {
+    const u8* source = job.raw;
+    u16* target = job.target;
+    const std::size_t bytes = static_cast<std::size_t>(job.visibleWidth) * 2;
+    for (i32 row = 0; row < job.rows; ++row, source += job.rawPitchBytes, target += job.pitch) {
+        std::memcpy(target, source, bytes);
+    }
+}
+
 constexpr RleRoutines kRoutines = {
     DrawRuns<CopyOp>,
     DrawRuns<ShadowOp>,
     DrawRuns<TranslucentOp>,
     DrawRect<ShadowOp>,
+    DrawRunsOver<CopyOp>,
+    CopyRaw,
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <emmintrin.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "blit/Blitter.h"
@@ -148,11 +149,42 @@ struct TranslucentOp {
     }
 };
 
+// Raw rows, which may start at an odd byte: rows of 16 bytes or more move
+// in whole vectors, stored at aligned addresses between an unaligned first and
+// last vector that overlap them; shorter rows in one small move.
+void CopyRaw(const RleJob& job) {
+    using Vector = __m128i;
+    constexpr std::size_t kBytes = sizeof(Vector);
+    const u8* source = job.raw;
+    u8* target = reinterpret_cast<u8*>(job.target);
+    const std::size_t bytes = static_cast<std::size_t>(job.visibleWidth) * 2;
+    const std::size_t pitchBytes = static_cast<std::size_t>(job.pitch) * 2;
+    if (bytes < kBytes) {
+        for (i32 row = 0; row < job.rows; ++row, source += job.rawPitchBytes, target += pitchBytes)
+            std::memcpy(target, source, bytes);
+        return;
+    }
+    for (i32 row = 0; row < job.rows; ++row, source += job.rawPitchBytes, target += pitchBytes) {
+        const Vector first = _mm_loadu_si128(reinterpret_cast<const Vector*>(source));
+        const Vector last = _mm_loadu_si128(reinterpret_cast<const Vector*>(source + bytes - kBytes));
+        // From the first aligned target address after the row's start.
+        std::size_t i = kBytes - (reinterpret_cast<std::uintptr_t>(target) & (kBytes - 1));
+        for (; i + kBytes <= bytes; i += kBytes) {
+            _mm_store_si128(reinterpret_cast<Vector*>(target + i),
+                    _mm_loadu_si128(reinterpret_cast<const Vector*>(source + i)));
+        }
+        _mm_storeu_si128(reinterpret_cast<Vector*>(target), first);
+        _mm_storeu_si128(reinterpret_cast<Vector*>(target + bytes - kBytes), last);
+    }
+}
+
 constexpr RleRoutines kRoutines = {
     DrawRuns<CopyOp>,
     DrawRuns<ShadowOp>,
     DrawRuns<TranslucentOp>,
     DrawRect<ShadowOp>,
+    DrawRunsOver<CopyOp>,
+    CopyRaw,
 };
 
 }  // namespace

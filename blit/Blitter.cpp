@@ -3,6 +3,8 @@
 // instruction set (BlitPortable, BlitSse2, BlitAvx2).
 #include "blit/Blitter.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "blit/BlitKernels.h"
@@ -84,7 +86,11 @@ void SetBlitTarget(u16* pixels, i32 pitchBytes) {
     state.pitchBytes = pitchBytes;
 }
 
-bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow) {
+namespace {
+
+// Places item with its hotspot at (x, y) and clips it: the job without its
+// source. False when nothing of it is visible or there is nothing to draw into.
+bool PlaceJob(i32 x, i32 y, const PictureItem* item, blit::RleJob* job) {
     // 64-bit arithmetic, so that no position near the ends of the 32-bit range
     // can wrap around into the clip rectangle.
     using i64 = std::int64_t;
@@ -103,39 +109,54 @@ bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow) {
     const i64 visibleHeight = h - skipTop - (sy + h > bottom ? sy + h - bottom : 0);
 
     const i64 pitch = state.pitchBytes / 2;
-    u16* target = state.pixels + (sy + skipTop) * pitch + (sx + skipLeft);
-    const u8 format = item->format;
-    const bool runLength =
-        (format & (kPictureRunLength | kPictureTranslucent | kPictureShadow)) != 0;
+    job->source = nullptr;
+    job->raw = nullptr;
+    job->rawPitchBytes = 0;
+    job->target = state.pixels + (sy + skipTop) * pitch + (sx + skipLeft);
+    job->pitch = static_cast<i32>(pitch);
+    job->width = static_cast<i32>(w);
+    job->skipTop = static_cast<i32>(skipTop);
+    job->rows = static_cast<i32>(visibleHeight);
+    job->skipLeft = static_cast<i32>(skipLeft);
+    job->visibleWidth = static_cast<i32>(visibleWidth);
+    for (i32 k = 0; k < 2; ++k) {
+        job->under[k] = nullptr;
+        job->underStart[k] = 0;
+        job->underEnd[k] = 0;
+        job->underPitch[k] = 0;
+    }
+    return true;
+}
 
+// The first pixel of row `row` of a raw picture, at column `column`. Raw
+// pixel data may start at an odd byte (pixelSkip), hence the byte pointer.
+const u8* RawPixel(const PictureItem* item, i32 row, i32 column) {
+    return reinterpret_cast<const u8*>(item) + sizeof(PictureItem) + item->pixelSkip +
+           (static_cast<std::size_t>(row) * item->width + static_cast<std::size_t>(column)) * 2;
+}
+
+bool IsRunLength(const PictureItem* item) {
+    return (item->format & (kPictureRunLength | kPictureTranslucent | kPictureShadow)) != 0;
+}
+
+}  // namespace
+
+bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow) {
     blit::RleJob job;
-    job.target = target;
-    job.pitch = static_cast<i32>(pitch);
-    job.width = static_cast<i32>(w);
-    job.skipTop = static_cast<i32>(skipTop);
-    job.rows = static_cast<i32>(visibleHeight);
-    job.skipLeft = static_cast<i32>(skipLeft);
-    job.visibleWidth = static_cast<i32>(visibleWidth);
+    if (!PlaceJob(x, y, item, &job)) return false;
 
     const blit::RleRoutines& routines = *state.routines;
-    if (!runLength) {
+    const u8 format = item->format;
+    if (!IsRunLength(item)) {
         if (shadow) {
             // Raw pixels are no run words: a shadowed raw picture darkens its
             // whole rectangle instead of walking them as runs.
-            job.source = nullptr;
             routines.shadowRect(job);
             return true;
         }
-        // Opaque copy: one move per row. Raw pixel data may start at an odd
-        // byte (pixelSkip), so it is moved as bytes.
-        const u8* source = reinterpret_cast<const u8*>(item) + sizeof(PictureItem) +
-                           item->pixelSkip + (skipTop * w + skipLeft) * 2;
-        const size_t rowBytes = static_cast<size_t>(visibleWidth) * 2;
-        for (i64 row = 0; row < visibleHeight; ++row) {
-            std::memcpy(target, source, rowBytes);
-            source += w * 2;
-            target += pitch;
-        }
+        job.raw = RawPixel(item, job.skipTop, job.skipLeft);
+        job.rawPitchBytes = static_cast<i32>(item->width) * 2;
+        routines.copyRaw(job);
         return true;
     }
 
@@ -147,6 +168,50 @@ bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow) {
     } else {
         routines.copy(job);
     }
+    return true;
+}
+
+bool CanBlitOver(i32 y, const PictureItem* item, const BlitUnderlay& under) {
+    if ((item->format & (kPictureRunLength | kPictureTranslucent | kPictureShadow)) !=
+        kPictureRunLength) {
+        return false;
+    }
+    const std::int64_t top = std::int64_t{y} - item->hotY;
+    for (const PictureItem* tile : under.tiles) {
+        if (tile == nullptr) continue;
+        if (IsRunLength(tile) || (tile->pixelSkip & 1) != 0 || tile->height != item->height ||
+            std::int64_t{under.y} - tile->hotY != top) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BlitFrameOver(i32 x, i32 y, const PictureItem* item, const BlitUnderlay& under) {
+    if (!CanBlitOver(y, item, under)) return false;
+    blit::RleJob job;
+    if (!PlaceJob(x, y, item, &job)) return false;
+    job.source = reinterpret_cast<const u16*>(item + 1);
+
+    // The underlay's columns counted from the item's left edge; 64-bit, as in
+    // the placing, then cut to the item's width.
+    using i64 = std::int64_t;
+    i64 start = i64{under.x} - (i64{x} - item->hotX);
+    for (i32 k = 0; k < 2; ++k) {
+        const PictureItem* tile = under.tiles[k];
+        if (tile == nullptr) continue;
+        const i64 tileStart = start - tile->hotX;
+        start += tile->width;  // the next tile follows this one
+        const i64 from = std::max<i64>(tileStart, job.skipLeft);
+        const i64 to = std::min<i64>(tileStart + tile->width, job.skipLeft + job.visibleWidth);
+        if (from >= to) continue;
+        job.underStart[k] = static_cast<i32>(from);
+        job.underEnd[k] = static_cast<i32>(to);
+        job.underPitch[k] = tile->width;
+        job.under[k] = reinterpret_cast<const u16*>(
+            RawPixel(tile, job.skipTop, static_cast<i32>(from - tileStart)));
+    }
+    state.routines->copyOver(job);
     return true;
 }
 

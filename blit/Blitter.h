@@ -10,16 +10,7 @@
 // the whole clip rectangle. There is one blitter state for the process.
 #pragma once
 
-#include "game/AssetLibrary.h"
-
-// Format bits of a picture item that the blitter reads; the others are ignored.
-inline constexpr u8 kPictureRunLength = 0x01;
-inline constexpr u8 kPictureTranslucent = 0x08;
-inline constexpr u8 kPictureShadow = 0x10;
-
-// A run word at or below this is an opaque run of that many pixels (the pixel
-// words follow); above it, a transparent run of (word AND 255) pixels.
-inline constexpr u16 kLastOpaqueRunWord = 0xFF;
+#include "blit/PictureItem.h"
 
 // Channel values of every 12-bit colour of a translucent pixel, each doubled to
 // 0..30 so that it lands on the 5-bit scale of the frame buffer, and the two
@@ -53,6 +44,30 @@ void SetBlitTarget(u16* pixels, i32 pitchBytes);
 // drawn because the item lies wholly outside the clip rectangle, the rectangle
 // is empty or no target has been set; true otherwise.
 bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow);
+
+// Raw pictures laid side by side, left to right, under a colour-keyed one: the
+// first with its hotspot at (x, y), the second with its hotspot the first's
+// width further right. A null entry draws nothing and takes no room.
+struct BlitUnderlay {
+    const PictureItem* tiles[2];
+    i32 x;
+    i32 y;
+};
+
+// Whether BlitFrameOver can draw item, with its hotspot on row y, over the
+// underlay: item colour-keyed (run-length, neither translucent nor shadow),
+// every tile raw, its pixel data at an even byte, as tall as the item and
+// starting on the same row.
+bool CanBlitOver(i32 y, const PictureItem* item, const BlitUnderlay& under);
+
+// Draws item with its hotspot at (x, y) and, under its transparent pixels, the
+// underlay, in one pass that writes each pixel once: within the item's
+// rectangle the frame is the same as after drawing the underlay's tiles and
+// then the item with BlitFrame. Outside the item's rectangle nothing is drawn,
+// and where no tile lies under a transparent pixel the frame keeps its pixel.
+// False when nothing was drawn: the pair does not fit (CanBlitOver) or the
+// item is not visible, as for BlitFrame.
+bool BlitFrameOver(i32 x, i32 y, const PictureItem* item, const BlitUnderlay& under);
 
 // The pixel loops exist in several variants that give the same pixels. The
 // fastest one the processor supports is chosen at start-up; benchmarks and

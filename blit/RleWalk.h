@@ -89,6 +89,51 @@ void DrawRuns(const RleJob& job) {
     }
 }
 
+// A colour-keyed picture over its underlay, in one pass: opaque runs come
+// from the picture, the visible columns of transparent runs from the
+// underlay, so each pixel is written once, as though the underlay had been
+// drawn first and the picture over it.
+template <class Copy>
+void DrawRunsOver(const RleJob& job) {
+    const u16* words = job.source;
+    for (i32 row = 0; row < job.skipTop; ++row) words = SkipRow(words, job.width);
+
+    const i32 first = job.skipLeft;
+    const i32 end = job.skipLeft + job.visibleWidth;
+    const i32 width = job.width;
+    const u16* under[2] = {job.under[0], job.under[1]};
+    u16* target = job.target - first;  // indexed by the item's columns
+    for (i32 row = 0; row < job.rows; ++row) {
+        i32 column = 0;
+        while (column < end) {
+            __builtin_prefetch(words + 64);
+            const std::size_t word = *words++;
+            const i32 length = static_cast<i32>(word & 0xFF);
+            const i32 from = column > first ? column : first;
+            const i32 to = column + length < end ? column + length : end;
+            if (word <= 0xFF) {
+                if (from < to) Copy::Run(target + from, words + (from - column), to - from);
+                words += word;
+            } else if (from < to) {
+                for (i32 k = 0; k < 2; ++k) {
+                    const i32 a = from > job.underStart[k] ? from : job.underStart[k];
+                    const i32 b = to < job.underEnd[k] ? to : job.underEnd[k];
+                    if (a < b) Copy::Run(target + a, under[k] + (a - job.underStart[k]), b - a);
+                }
+            }
+            column += length;
+        }
+        while (column < width) {
+            const std::size_t word = *words++;
+            if (word <= 0xFF) words += word;
+            column += static_cast<i32>(word & 0xFF);
+        }
+        target += job.pitch;
+        under[0] += job.underPitch[0];
+        under[1] += job.underPitch[1];
+    }
+}
+
 // The shadow of a raw picture: it has no transparent pixels, so the whole
 // visible rectangle darkens.
 template <class Op>

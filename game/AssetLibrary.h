@@ -4,6 +4,7 @@
 
 #include <unordered_set>
 
+#include "blit/PictureItem.h"
 #include "platform/PlatformServices.h"
 
 // A named reference into the library: resolved by name on first use, then
@@ -21,18 +22,6 @@ struct AssetRef {
     void Init(const char* defaultName);
 };
 static_assert(sizeof(AssetRef) == 32);
-
-// 12-byte header of a picture item; pixel data follows (see blit/).
-struct PictureItem {
-    u16 width;
-    u16 height;
-    i16 hotX;
-    i16 hotY;
-    u8 format;     // bit 0 run-length, bit 3 translucent 4-4-4-4, bit 4 shadow
-    u8 pixelSkip;  // raw pictures: pixel data begins this far after the header
-    u8 unused[2];
-};
-static_assert(sizeof(PictureItem) == 12);
 
 // 12-byte header of a data item (sound, music, configuration text).
 struct DataItem {

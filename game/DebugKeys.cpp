@@ -79,14 +79,9 @@ void DrawDebugReadouts() {
                       static_cast<double>(gPlayer.position),
                       static_cast<double>(gLevel.playfieldWidth));
         gPlatform->DrawScreenText(10, 126, text, false);
-    } else {
-        // Blank lines of the read-out's size; drawn without a background
-        // they leave the frame as it is.
-        gPlatform->DrawScreenText(10, 126,
-                                  "                                  \n"
-                                  "                                        ",
-                                  false);
     }
+    // With the read-out off nothing is drawn: its blank lines, drawn without
+    // a background, would leave every pixel as it is.
     if (gGame.lifeCheat) gPlatform->DrawScreenText(106, 90, "* LifeCheat ON! [F2]", false);
     if (gGame.slowMotion) gPlatform->DrawScreenText(106, 106, "* SlowMotion ON! [F3]", false);
 }

@@ -1,5 +1,5 @@
-// Sounds and music from the library. Ogg Vorbis items are decoded once, on
-// first use, and kept for the rest of the run: the platform knows a sound by
+// Sounds and music from the library. Ogg Vorbis items are decoded once, when
+// first played, and kept for the rest of the run: the platform knows a sound by
 // the address of its wave image, so an item must always yield the same buffer
 // or a looping sound could never be stopped again.
 #include "game/SoundCues.h"
@@ -39,6 +39,13 @@ void StopBothPieces() {
     StopLoopedSound(&MusicRef(), 0, kLevelPiece, true);
 }
 
+const DecodedSound* FindDecoded(const void* key) {
+    for (i32 i = 0; i < gCache.count; ++i) {
+        if (gCache.entries[i].key == key) return &gCache.entries[i];
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void ClearSoundCache() {
@@ -58,12 +65,10 @@ bool GetPlayableSound(const DataItem* item, const void** wave, u32* size) {
         return true;
     }
     const void* key = item->Payload();
-    for (i32 i = 0; i < gCache.count; ++i) {
-        if (gCache.entries[i].key == key) {
-            *wave = gCache.entries[i].buffer;
-            *size = gCache.entries[i].size;
-            return true;
-        }
+    if (const DecodedSound* known = FindDecoded(key)) {
+        *wave = known->buffer;
+        *size = known->size;
+        return true;
     }
     if (gCache.count >= kCacheSize || gPlatform == nullptr) return false;
     if (item->payloadSize > 0x7FFFFFFFu) return false;
@@ -104,9 +109,15 @@ void PlaySound(AssetRef* ref, i32 sequence, i32 item, bool loop, bool force) {
 
 void StopLoopedSound(AssetRef* ref, i32 sequence, i32 item, bool doIt) {
     if (gLibrary == nullptr || gPlatform == nullptr || ref == nullptr) return;
+    const DataItem* data = gLibrary->GetData(ref, sequence, item);
+    // An encoded item that was never decoded has never been played, so there
+    // is nothing to stop; decoding it here (a whole music piece) would only
+    // make a buffer for a stop the platform refuses.
+    if (data != nullptr && (data->flags & kDataItemOgg) != 0 && !FindDecoded(data->Payload()))
+        return;
     const void* wave = nullptr;
     u32 size = 0;
-    if (!GetPlayableSound(gLibrary->GetData(ref, sequence, item), &wave, &size)) return;
+    if (!GetPlayableSound(data, &wave, &size)) return;
     if (doIt) gPlatform->SoundLoop(wave, size, false);
 }
 

@@ -10,7 +10,12 @@
 extern ScreenRect frameClip;
 
 void ComposeFrame(float dt, float scrollSpeed, float middlePos, float playfieldPos);
+// One background layer (sequence of Background) scrolled to position, its
+// tiles' hotspots on row y.
 void DrawBackgroundLayer(float position, i32 sequence, i32 y);
+// Both layers of background set `set`: the middle layer, and the playfield
+// layer over it, in one pass where their pictures allow.
+void DrawBackgroundLayers(float middlePos, float playfieldPos, i32 set, i32 y);
 void SetCurtainClip();
 
 void DrawHud();

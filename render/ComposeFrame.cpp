@@ -27,9 +27,7 @@ bool IsActiveCanister(const WorldObject& object) {
 }
 
 void DrawPlayScene(float dt, float scrollSpeed, float middlePos, float playfieldPos) {
-    i32 set = gLevel.backgroundSet;
-    DrawBackgroundLayer(middlePos, 2 * set + 1, kBackgroundY);
-    DrawBackgroundLayer(playfieldPos, 2 * set, kBackgroundY);
+    DrawBackgroundLayers(middlePos, playfieldPos, gLevel.backgroundSet, kBackgroundY);
 
     for (i32 i = 0; i < gObjectCount; ++i) {
         WorldObject& object = gObjects[i];
@@ -80,7 +78,16 @@ void ApplyClip(const ScreenRect& clip) {
 
 }  // namespace
 
-void DrawBackgroundLayer(float position, i32 sequence, i32 y) {
+namespace {
+
+// Where a layer scrolled to `position` stands: the left edge of its first
+// tile (the screen shows two tiles side by side) and that tile's number.
+struct LayerPlace {
+    i32 x;
+    i32 tile;
+};
+
+LayerPlace PlaceLayer(float position) {
     float p = position;
     i32 width = gLevel.playfieldWidth;
     if (p < 0.0f && width > 0) {
@@ -96,15 +103,56 @@ void DrawBackgroundLayer(float position, i32 sequence, i32 y) {
     i32 x = static_cast<i32>(-(p - whole) * static_cast<float>(gGame.screenWidth));
     i32 tile = static_cast<i32>(std::fmod(whole, 3.0f));
     if (tile < 0) tile += 3;
+    return {x, tile};
+}
+
+// The two tiles of a layer on screen; null where the library lacks one.
+void LayerTiles(i32 sequence, i32 firstTile, const PictureItem* tiles[2]) {
     for (i32 i = 0; i < 2; ++i) {
-        if (gLibrary) {
-            const PictureItem* picture =
-                gLibrary->GetPicture(&AssetNames::Background(), sequence, tile);
-            if (picture) BlitFrame(x, y, picture, false);
-        }
-        tile = (tile + 1) % 3;
-        x += gGame.screenWidth;
+        tiles[i] = gLibrary ? gLibrary->GetPicture(&AssetNames::Background(), sequence,
+                                                   (firstTile + i) % 3)
+                            : nullptr;
     }
+}
+
+}  // namespace
+
+void DrawBackgroundLayer(float position, i32 sequence, i32 y) {
+    const LayerPlace place = PlaceLayer(position);
+    const PictureItem* tiles[2];
+    LayerTiles(sequence, place.tile, tiles);
+    for (i32 i = 0; i < 2; ++i) {
+        if (tiles[i]) BlitFrame(place.x + i * gGame.screenWidth, y, tiles[i], false);
+    }
+}
+
+void DrawBackgroundLayers(float middlePos, float playfieldPos, i32 set, i32 y) {
+    const LayerPlace lower = PlaceLayer(middlePos);
+    const LayerPlace upper = PlaceLayer(playfieldPos);
+    const PictureItem* middle[2];
+    const PictureItem* playfield[2];
+    LayerTiles(2 * set + 1, lower.tile, middle);
+    LayerTiles(2 * set, upper.tile, playfield);
+
+    // The street's usual pictures: raw middle tiles under colour-keyed
+    // playfield tiles, all one screen wide and alike in height and hotspot.
+    // Both layers then cover the same rows and the playfield tiles every
+    // column of the clip rectangle, so drawing each playfield tile over the middle tiles in one
+    // pass gives the frame of drawing the layers in turn, writing each pixel
+    // once. Any other pictures are drawn in turn.
+    const i32 w = gGame.screenWidth;
+    bool fused = w > 0 && upper.x <= frameClip.left && upper.x + 2 * w >= frameClip.right;
+    const BlitUnderlay under{{middle[0], middle[1]}, lower.x, y};
+    for (const PictureItem* tile : {middle[0], middle[1], playfield[0], playfield[1]}) {
+        fused = fused && tile && tile->width == w && tile->hotX == 0;
+    }
+    for (i32 i = 0; i < 2 && fused; ++i) fused = CanBlitOver(y, playfield[i], under);
+    if (!fused) {
+        DrawBackgroundLayer(middlePos, 2 * set + 1, y);
+        DrawBackgroundLayer(playfieldPos, 2 * set, y);
+        return;
+    }
+    for (i32 i = 0; i < 2; ++i) BlitFrameOver(upper.x + i * w, y, playfield[i], under);
 }
 
 void SetCurtainClip() {

@@ -65,6 +65,11 @@ TEST_F(SoundCuesTest, EncodedSoundsAreDecodedOnceAndPlainOnesPassThrough) {
     // A loop started and stopped through the library meets the same sound.
     AssetRef ref{};
     ref.Init("SOUND_Ogg");
+    // Stopping an encoded sound that never played (as the menu's music switch
+    // does with the street's piece) decodes nothing and sends no stop.
+    StopLoopedSound(&ref, 0, 1, true);
+    EXPECT_EQ(Events(Kind::Decode).size(), 1u);
+    EXPECT_TRUE(Events(Kind::LoopStop).empty());
     PlaySound(&ref, 0, 0, true, false);
     EXPECT_TRUE(platform->IsLooping(first));
     StopLoopedSound(&ref, 0, 0, true);

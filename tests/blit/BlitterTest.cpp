@@ -4,6 +4,7 @@
 // the fast loops this processor can run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <functional>
@@ -26,7 +27,8 @@ struct Canvas {
     i32 pitch;  // pixels
     std::vector<u16> pixels;
 
-    Canvas(i32 w, i32 h, u16 fill) : width(w), height(h), pitch(w + 6), pixels(pitch * h, fill) {}
+    Canvas(i32 w, i32 h, u16 fill, i32 extra = 6)
+        : width(w), height(h), pitch(w + extra), pixels(pitch * h, fill) {}
     u16& At(i32 x, i32 y) { return pixels[static_cast<size_t>(y) * pitch + x]; }
     i32 PitchBytes() const { return pitch * 2; }
 };
@@ -487,7 +489,8 @@ TEST(Blitter, FastLoopsMatchTheReferenceOnRandomPictures) {
         const i32 x = below(kWidth + 400) - 340;
         const i32 y = below(kHeight + 60) - 50;
 
-        Canvas start(kWidth, kHeight, 0);
+        // An odd pitch puts every other row at an odd pixel.
+        Canvas start(kWidth, kHeight, 0, 1 + 2 * below(8));
         for (u16& p : start.pixels) p = static_cast<u16>(random());
 
         Canvas expected = start;
@@ -505,6 +508,99 @@ TEST(Blitter, FastLoopsMatchTheReferenceOnRandomPictures) {
             }
         }
     }
+}
+
+// ---- A colour-keyed picture over raw tiles in one pass ------------------------
+
+// Random colour-keyed pictures over two random raw tiles at random scroll
+// positions, clips and pitches: BlitFrameOver must leave the frame exactly as
+// the tiles drawn first and the picture over them do, inside the picture's
+// rectangle, and touch nothing outside it.
+TEST(Blitter, DrawingOverAnUnderlayMatchesDrawingBothInTurn) {
+    constexpr i32 kWidth = 420;
+    constexpr i32 kHeight = 40;
+    const BlitInstructionSet best = ActiveBlitInstructionSet();
+    for (u32 seed = 1; seed <= 1500; ++seed) {
+        std::mt19937 random(seed);
+        auto below = [&random](i32 m) { return static_cast<i32>(random() % static_cast<u32>(m)); };
+        auto raw = [&](i32 width, i32 height, i16 hotX, i16 hotY) {
+            std::vector<u16> pixels(static_cast<size_t>(width) * height);
+            for (u16& p : pixels) p = static_cast<u16>(random() & 0x7FFF);
+            return EncodeRaw(static_cast<u16>(width), static_cast<u16>(height), hotX, hotY, pixels,
+                             static_cast<u8>(2 * below(2)));
+        };
+        bool unusedShadow = false;
+        TestPicture item;
+        do {
+            item = RandomPicture(random, &unusedShadow);
+        } while ((item.Item()->format & 0x19) != 0x01);
+        const PictureItem& top = *item.Item();
+        const i32 x = below(kWidth + 200) - 150;
+        const i32 y = below(kHeight + 20) - 10;
+        // Tiles as tall as the picture and starting on its top row, each
+        // with its own hotspot and width, placed near the picture.
+        const i16 hotY = static_cast<i16>(below(9) - 4);
+        const TestPicture left = raw(below(260), top.height, static_cast<i16>(below(9) - 4), hotY);
+        const TestPicture right = raw(below(260), top.height, static_cast<i16>(below(9) - 4), hotY);
+        const BlitUnderlay under{{left.Item(), below(6) == 0 ? nullptr : right.Item()},
+                                 x - top.hotX + below(120) - 60, y - top.hotY + hotY};
+        ASSERT_TRUE(CanBlitOver(y, &top, under)) << "seed " << seed;
+
+        Clip clip{below(kWidth / 2), below(kHeight / 2), 0, 0};
+        clip.right = clip.left + below(kWidth - clip.left + 1);
+        clip.bottom = clip.top + below(kHeight - clip.top + 1);
+
+        Canvas start(kWidth, kHeight, 0, 1 + below(4));
+        for (u16& p : start.pixels) p = static_cast<u16>(random());
+
+        // Expected: tiles, then the picture, clipped to the picture's rectangle.
+        const i32 itemLeft = x - top.hotX, itemTop = y - top.hotY;
+        const Clip inside{std::max(clip.left, itemLeft), std::max(clip.top, itemTop),
+                          std::min(clip.right, itemLeft + top.width),
+                          std::min(clip.bottom, itemTop + top.height)};
+        Canvas expected = start;
+        if (inside.left < inside.right && inside.top < inside.bottom) {
+            const ReferenceBlitter reference{inside.left,           inside.top,
+                                             inside.right,          inside.bottom,
+                                             expected.pixels.data(), expected.PitchBytes()};
+            i32 tileX = under.x;
+            for (const PictureItem* tile : under.tiles) {
+                if (tile == nullptr) continue;
+                reference.BlitFrame(tileX, under.y, tile, false);
+                tileX += tile->width;
+            }
+            reference.BlitFrame(x, y, &top, false);
+        }
+        for (BlitInstructionSet set :
+             {BlitInstructionSet::Portable, BlitInstructionSet::Sse2, BlitInstructionSet::Avx2}) {
+            if (!SelectBlitInstructionSet(set)) continue;
+            Canvas actual = start;
+            SetBlitTarget(actual.pixels.data(), actual.PitchBytes());
+            SetBlitClip(clip.left, clip.top, clip.right, clip.bottom);
+            BlitFrameOver(x, y, &top, under);
+            ASSERT_TRUE(actual.pixels == expected.pixels)
+                << BlitInstructionSetName(set) << ", seed " << seed;
+        }
+        SelectBlitInstructionSet(best);
+    }
+
+    // What does not fit is refused and draws nothing.
+    const TestPicture keyed = EncodeRuns(4, 0, 0, 0x01, {RowFromCells({1, 2, 3, 4})});
+    const TestPicture tall = EncodeRaw(4, 2, 0, 0, std::vector<u16>(8, 5));
+    const TestPicture flat = EncodeRaw(4, 1, 0, 0, std::vector<u16>(4, 5));
+    const TestPicture odd = EncodeRaw(4, 1, 0, 0, std::vector<u16>(4, 5), 1);
+    const TestPicture translucent = EncodeRuns(4, 0, 0, 0x09, {RowFromCells({1, 2, 3, 4})});
+    EXPECT_TRUE(CanBlitOver(0, keyed.Item(), {{flat.Item(), nullptr}, 0, 0}));
+    EXPECT_FALSE(CanBlitOver(0, keyed.Item(), {{tall.Item(), nullptr}, 0, 0}));
+    EXPECT_FALSE(CanBlitOver(0, keyed.Item(), {{flat.Item(), nullptr}, 0, 1})) << "another row";
+    EXPECT_FALSE(CanBlitOver(0, keyed.Item(), {{odd.Item(), nullptr}, 0, 0}));
+    EXPECT_FALSE(CanBlitOver(0, keyed.Item(), {{keyed.Item(), nullptr}, 0, 0}));
+    EXPECT_FALSE(CanBlitOver(0, translucent.Item(), {{flat.Item(), nullptr}, 0, 0}));
+    Canvas canvas(8, 2, kBackground);
+    SetBlitTarget(canvas.pixels.data(), canvas.PitchBytes());
+    SetBlitClip(0, 0, 8, 2);
+    EXPECT_FALSE(BlitFrameOver(0, 0, keyed.Item(), {{tall.Item(), nullptr}, 0, 0}));
+    EXPECT_EQ(canvas.pixels, Canvas(8, 2, kBackground).pixels);
 }
 
 }  // namespace

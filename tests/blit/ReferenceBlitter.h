@@ -3,7 +3,7 @@
 // must leave the same bytes in the frame buffer.
 #pragma once
 
-#include "game/AssetLibrary.h"
+#include "blit/PictureItem.h"
 
 struct ReferenceBlitter {
     // Clip rectangle (right and bottom exclusive) and target, as the fast

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "game/AssetLibrary.h"
+#include "blit/PictureItem.h"
 
 // One run of a row: opaque with its pixel words, or transparent with a length.
 struct TestRun {

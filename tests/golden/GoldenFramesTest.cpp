@@ -6,7 +6,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
+#include <vector>
 
+#include "blit/Blitter.h"
 #include "tests/golden/GoldenWorld.h"
 
 namespace golden {
@@ -194,6 +197,51 @@ TEST_F(GoldenTest, PlaySceneWithHudAndPausePanelOverIt) {
     // The pause panel over the frozen scene: "Paused" centred at y 132,
     // "To the menu" and "Continue" (highlighted).
     ExpectFrame("paused", 0xaf984be3c3afa7a4ull);
+}
+
+// The play scene draws its two background layers in one pass; at any scroll
+// positions, street length and clip rectangle the frame must be the one of
+// drawing the middle layer and then the street over it.
+TEST_F(GoldenTest, BackgroundLayersInOnePassMatchDrawingThemInTurn) {
+    StartGame();
+    AssetRef& background = AssetNames::Background();
+    for (int t = 0; t < 3; ++t) {
+        const PictureItem* street = gLibrary->GetPicture(&background, 0, t);
+        const PictureItem* middle = gLibrary->GetPicture(&background, 1, t);
+        ASSERT_TRUE(street && middle);
+        ASSERT_TRUE(CanBlitOver(80, street, {{middle, middle}, 0, 80})) << "tile " << t;
+    }
+    std::mt19937 random(20261208);
+    auto between = [&random](int low, int high) {
+        return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1));
+    };
+    const size_t pixels = static_cast<size_t>(platform->GetScreenPitch() / 2) * 600;
+    for (int n = 0; n < 300; ++n) {
+        gLevel.playfieldWidth = between(0, 9);
+        // Positions in screens, negative ones too, with fractions of a pixel.
+        const float middle = static_cast<float>(between(-40000, 40000)) / 1999.0f;
+        const float street = static_cast<float>(between(-40000, 40000)) / 1999.0f;
+        frameClip = {between(-20, 400), between(0, 300), between(400, 820), between(300, 620)};
+        if (n % 4 == 0) frameClip = {0, 0, 800, 600};
+        const int clipRight = std::min(frameClip.right, 800);
+        const int clipBottom = std::min(frameClip.bottom, 600);
+        auto draw = [&](bool inOnePass) {
+            u16* screen = platform->GetScreenPixels();
+            for (size_t i = 0; i < pixels; ++i) screen[i] = static_cast<u16>(i * 2654435761u >> 17);
+            SetBlitTarget(screen, platform->GetScreenPitch());
+            SetBlitClip(std::max(frameClip.left, 0), frameClip.top, clipRight, clipBottom);
+            if (inOnePass) {
+                DrawBackgroundLayers(middle, street, 0, 80);
+            } else {
+                DrawBackgroundLayer(middle, 1, 80);
+                DrawBackgroundLayer(street, 0, 80);
+            }
+            return std::vector<u16>(screen, screen + pixels);
+        };
+        const std::vector<u16> inTurn = draw(false);
+        ASSERT_TRUE(draw(true) == inTurn) << "middle " << middle << ", street " << street
+                                          << ", street length " << gLevel.playfieldWidth;
+    }
 }
 
 TEST_F(GoldenTest, LastLevelWonLeadsThroughTallyAndGameWonToNameEntry) {

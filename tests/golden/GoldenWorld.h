@@ -189,7 +189,7 @@ inline datalib::Picture ButtonPicture(int w, int h, int frame, Rgba base) {
 }
 
 // The middle layer (sequence 1, covering rows 80..519) and the playfield
-// layer (sequence 0, the street, rows 400..519) of background set 0: every
+// layer (sequence 0, the street, rows 80..519, clear above row 420) of background set 0: every
 // tile has its own colour, its number, and marks every 50 pixels, so a
 // scroll by one pixel changes the frame.
 inline datalib::Entry Backgrounds() {
@@ -207,12 +207,14 @@ inline datalib::Entry Backgrounds() {
         Stamp(m, 380, 120, "M" + std::to_string(t), 0xFFE0E0E0u, 3);
         middle.push_back(std::move(m));
 
-        // The street: hotspot 320 rows above its top, so drawn at y = 80 it
-        // covers rows 400..519; a clear band on top lets the middle layer show.
-        datalib::Picture s = Blank(800, 120, kClear, 0, -320);
-        FillRect(s, 0, 20, 800, 100, 0xFF505050u + 0x00100000u * t);
-        for (int x = 0; x < 800; x += 40) FillRect(s, x, 60, 20, 4, 0xFFE0E0E0u);
-        Stamp(s, 20 + 260 * t, 90, "S" + std::to_string(t), 0xFFFFFF00u);
+        // The street: as tall as the middle layer, as the game's own streets
+        // are (so the play scene draws the two layers in one pass), clear
+        // down to row 340 and a road from there: drawn at y = 80 it shows on
+        // rows 420..519.
+        datalib::Picture s = Blank(800, 440, kClear, 0, 0);
+        FillRect(s, 0, 340, 800, 100, 0xFF505050u + 0x00100000u * t);
+        for (int x = 0; x < 800; x += 40) FillRect(s, x, 380, 20, 4, 0xFFE0E0E0u);
+        Stamp(s, 20 + 260 * t, 410, "S" + std::to_string(t), 0xFFFFFF00u);
         street.push_back(std::move(s));
     }
     background.sequences[0] = Listed(std::move(street));

@@ -180,8 +180,8 @@ TEST(SoundLog, OneLinePerEventNamedAfterItsItem) {
                   index, 1000, failed);
     EXPECT_EQ("0 decode SOUND_Beta 1 0 refused\n0 loop-start ? - - ok\n", failed.str());
 
-    // How the game switches music: it decodes each piece when it first stops
-    // it, then starts the first one from its cache.
+    // A decoded buffer keeps its piece's name in later calls: two pieces
+    // decoded and stopped, then the first started again from the cache.
     const std::vector<char> firstBuffer(64), secondBuffer(64);
     const void* menuPiece = Find(image, "alpha-0-0");
     const void* levelPiece = Find(image, "alpha-0-1");
