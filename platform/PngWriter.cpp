@@ -186,7 +186,12 @@ std::string ScreenshotFolderFor(const char* xdgPicturesDir, const char* xdgConfi
             if (line.rfind("XDG_PICTURES_DIR=", 0) == 0) pictures = ExpandHome(line.substr(17), home);
         }
     }
+    auto withoutSlashes = [](std::string path) {
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        return path;
+    };
+    pictures = withoutSlashes(pictures);
     // A pictures folder that is the home folder itself is none.
-    if (pictures.empty() || (home != nullptr && pictures == home)) return fallback;
+    if (pictures.empty() || (home != nullptr && pictures == withoutSlashes(home))) return fallback;
     return pictures + "/brettspalt";
 }

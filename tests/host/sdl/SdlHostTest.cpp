@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -42,13 +43,15 @@ u32 Frame(bool fullPresent) {
     return 1;  // row 0: nothing to show
 }
 
-int RunHost(bool windowed, std::vector<std::function<void(PlatformServices&, bool)>> steps) {
+int RunHost(bool windowed, std::vector<std::function<void(PlatformServices&, bool)>> steps,
+            const std::string& screenshots = "") {
     script = Script{};
     script.steps = std::move(steps);
     SdlHostSettings settings;
     settings.windowed = windowed;
     settings.singleInstance = false;
     settings.sound = false;
+    settings.screenshotFolder = screenshots;
     return RunSdlHost(settings, GameEntryPoints{Init, InitError, Shutdown, IsRunning, Frame});
 }
 
@@ -184,16 +187,21 @@ TEST(SdlHostOnX11, FullScreenSwitchAndPointerInAResizedWindow) {
     if (!OnDisplay()) GTEST_SKIP() << "needs an X server";
     unsetenv("SDL_VIDEODRIVER");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    auto altEnter = [](PlatformServices&, bool) {
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.windowID = SDL_GetWindowID(GameWindow());
-        event.key.state = SDL_PRESSED;
-        event.key.keysym.scancode = SDL_SCANCODE_RETURN;
-        event.key.keysym.sym = SDLK_RETURN;
-        event.key.keysym.mod = KMOD_LALT;
-        SDL_PushEvent(&event);
+    auto key = [](SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod) {
+        return [=](PlatformServices&, bool) {
+            SDL_Event event{};
+            event.type = SDL_KEYDOWN;
+            event.key.windowID = SDL_GetWindowID(GameWindow());
+            event.key.state = SDL_PRESSED;
+            event.key.keysym.scancode = scancode;
+            event.key.keysym.sym = sym;
+            event.key.keysym.mod = mod;
+            SDL_PushEvent(&event);
+        };
     };
+    const auto altEnter = key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
+    const std::string shots = ::testing::TempDir() + "brettspalt-x11-shots";
+    std::filesystem::remove_all(shots);
     bool fullAfterSwitch = false, windowAfterSwitchBack = false;
     int fullPresents = 0;
     int windowW = 0, windowH = 0;
@@ -211,6 +219,7 @@ TEST(SdlHostOnX11, FullScreenSwitchAndPointerInAResizedWindow) {
         });
     }
     steps.push_back(altEnter);
+    steps.push_back(key(SDL_SCANCODE_F12, SDLK_F12, KMOD_NONE));
     Wait(&steps, 30);
     steps.push_back([&](PlatformServices&, bool) {
         windowAfterSwitchBack = (SDL_GetWindowFlags(GameWindow()) & SDL_WINDOW_FULLSCREEN) == 0;
@@ -232,7 +241,15 @@ TEST(SdlHostOnX11, FullScreenSwitchAndPointerInAResizedWindow) {
         });
     }
 
-    ASSERT_EQ(0, RunHost(true, steps));
+    ASSERT_EQ(0, RunHost(true, steps, shots));
+    int pngs = 0;
+    if (std::filesystem::is_directory(shots)) {
+        for (const auto& entry : std::filesystem::directory_iterator(shots)) {
+            pngs += entry.path().extension() == ".png" ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(1, pngs) << "F12 saves one screenshot";
+    std::filesystem::remove_all(shots);
     EXPECT_TRUE(fullAfterSwitch) << "Alt+Enter switches to full screen";
     EXPECT_GE(fullPresents, 1) << "the game is told to draw everything after the switch";
     EXPECT_TRUE(windowAfterSwitchBack) << "and back to a window";
