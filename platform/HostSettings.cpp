@@ -1,12 +1,12 @@
 // The remembered desktop settings (see HostSettings.h).
 #include "platform/HostSettings.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -49,14 +49,12 @@ const char* OnOff(bool v) {
     return v ? "on" : "off";
 }
 
+
+// Creates the folder and those above it; true when it exists afterwards.
 bool MakeFolders(const std::string& folder) {
-    if (folder.empty()) return true;
-    struct stat info;
-    if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-    const std::size_t slash = folder.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(folder.substr(0, slash)))
-        return false;
-    return ::mkdir(folder.c_str(), 0755) == 0 || errno == EEXIST;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
 }
 
 }  // namespace
@@ -161,7 +159,7 @@ bool LoadSettings(const std::string& path, DesktopSettings* settings, std::strin
 bool SaveSettings(const std::string& path, const DesktopSettings& settings, std::string* error) {
     const std::size_t slash = path.rfind('/');
     if (slash != std::string::npos && !MakeFolders(path.substr(0, slash))) {
-        *error = "the folder of " + path + " cannot be created: " + std::strerror(errno);
+        *error = "the folder of " + path + " cannot be created";
         return false;
     }
     const std::string temporary = path + ".new";

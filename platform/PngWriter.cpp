@@ -1,13 +1,12 @@
 // The frame buffer as a PNG file (see PngWriter.h).
 #include "platform/PngWriter.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -70,14 +69,12 @@ u8 Expand5(u32 v) {
     return static_cast<u8>((v << 3) | (v >> 2));
 }
 
+
+// Creates the folder and those above it; true when it exists afterwards.
 bool MakeFolders(const std::string& folder) {
-    if (folder.empty()) return true;
-    struct stat info;
-    if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-    const std::size_t slash = folder.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(folder.substr(0, slash)))
-        return false;
-    return ::mkdir(folder.c_str(), 0755) == 0 || errno == EEXIST;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
 }
 
 }  // namespace
@@ -122,7 +119,7 @@ std::string WriteScreenshot(const std::string& folder, const u16* pixels, i32 pi
         return {};
     }
     if (!MakeFolders(folder)) {
-        *error = folder + " cannot be created: " + std::strerror(errno);
+        *error = "the folder " + folder + " cannot be created";
         return {};
     }
     char stamp[32];

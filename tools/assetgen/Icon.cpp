@@ -2,11 +2,10 @@
 // the thin details left out at the small sizes so that they stay readable.
 #include "tools/assetgen/Icon.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "tools/assetgen/Canvas.h"
@@ -81,13 +80,12 @@ void DrawIcon(Canvas& canvas) {
     }
 }
 
+
+// Creates the folder and those above it; true when it exists afterwards.
 bool MakeFolders(const std::string& folder) {
-    struct stat info;
-    if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-    const std::size_t slash = folder.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(folder.substr(0, slash)))
-        return false;
-    return ::mkdir(folder.c_str(), 0755) == 0 || errno == EEXIST;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
 }
 
 }  // namespace
