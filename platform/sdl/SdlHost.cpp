@@ -120,6 +120,13 @@ void FillAudio(void* mixer, Uint8* stream, int bytes) {
 
 // ---- The host ------------------------------------------------------------------
 
+// The keys the host keeps for itself: Alt+Enter and F11 (full screen), F12
+// (screenshot).
+bool IsHostKey(const SDL_Keysym& key) {
+    const bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
+    return (enter && (key.mod & KMOD_ALT) != 0) || key.sym == SDLK_F11 || key.sym == SDLK_F12;
+}
+
 class SdlPlatform final : public PlatformServices, public HostWindow, public HostClock {
 public:
     SdlPlatform(const SdlHostSettings& settings, const GameEntryPoints& game);
@@ -256,8 +263,11 @@ private:
     u32 padLive = 0;  // the game's keys the pads hold, as last read
     std::vector<SDL_GameController*> pads;
     // Keys the host took for itself (Alt+Enter, F11, F12): the game does not
-    // see them held until they are released.
+    // see them held until they are released. Marked by an event watch, which
+    // runs while the events are pumped, so no query between the pump and the
+    // handling of the event sees the key.
     std::array<bool, SDL_NUM_SCANCODES> swallowed{};
+    static int WatchHostKeys(void* platform, SDL_Event* event);
     GameEntryPoints game;
     bool smooth = false;
     bool pauseOnFocusLoss = false;
@@ -294,9 +304,21 @@ SdlPlatform::SdlPlatform(const SdlHostSettings& settings, const GameEntryPoints&
     files.SetDataFolder(settings.dataFolder);
     files.SetSaveFolder(settings.saveFolder);
     pointer.SetPicture(kScreenWidth, kScreenHeight, smooth);
+    SDL_AddEventWatch(WatchHostKeys, this);
+}
+
+int SdlPlatform::WatchHostKeys(void* platform, SDL_Event* event) {
+    auto* self = static_cast<SdlPlatform*>(platform);
+    if (event->type == SDL_KEYDOWN && IsHostKey(event->key.keysym)) {
+        self->swallowed[event->key.keysym.scancode] = true;
+    } else if (event->type == SDL_KEYUP) {
+        self->swallowed[event->key.keysym.scancode] = false;
+    }
+    return 1;
 }
 
 SdlPlatform::~SdlPlatform() {
+    SDL_DelEventWatch(WatchHostKeys, this);
     CloseSound();
     for (SDL_GameController* controller : pads) SDL_GameControllerClose(controller);
     if (texture != nullptr) SDL_DestroyTexture(texture);
@@ -309,6 +331,17 @@ SdlPlatform::~SdlPlatform() {
 bool SdlPlatform::OpenWindow(bool windowed) {
     // Resizable: the picture is scaled into whatever size the player gives it.
     const Uint32 hidden = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    // No larger than the desktop's usable area (a size remembered from a
+    // larger screen, or a --scale too large for this one).
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0 &&
+        (windowW > usable.w || windowH > usable.h)) {
+        std::fprintf(stderr,
+                     "brettspalt: a window of %d x %d does not fit the screen; %d x %d instead\n",
+                     windowW, windowH, std::min(windowW, usable.w), std::min(windowH, usable.h));
+        windowW = std::min(windowW, usable.w);
+        windowH = std::min(windowH, usable.h);
+    }
     // A window larger than 800 x 600 is centred, the usual place stays for
     // the usual size.
     const bool usualSize = windowW == kScreenWidth && windowH == kScreenHeight;
@@ -713,11 +746,7 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                 break;
             case SDL_KEYDOWN: {
                 const SDL_Keysym& key = event.key.keysym;
-                const bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
-                if ((enter && (key.mod & KMOD_ALT) != 0) || key.sym == SDLK_F11 ||
-                    key.sym == SDLK_F12) {
-                    // The host's own keys: full screen and screenshots.
-                    swallowed[key.scancode] = true;
+                if (IsHostKey(key)) {
                     if (event.key.repeat != 0) break;
                     if (key.sym == SDLK_F12) {
                         SaveScreenshot();
@@ -734,9 +763,6 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                 if (control >= 0) input.OnControlCharacter(static_cast<unsigned char>(control));
                 break;
             }
-            case SDL_KEYUP:
-                swallowed[event.key.keysym.scancode] = false;
-                break;
             case SDL_CONTROLLERDEVICEADDED:
                 OpenPad(event.cdevice.which);
                 break;
@@ -769,8 +795,10 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                     case SDL_WINDOWEVENT_EXPOSED:
                         messages.repaint = true;
                         break;
-                    case SDL_WINDOWEVENT_SIZE_CHANGED:
                     case SDL_WINDOWEVENT_MOVED:
+                        UpdatePointerArea();
+                        break;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
                     case SDL_WINDOWEVENT_DISPLAY_CHANGED:
                         UpdatePointerArea();
                         redrawNeeded = true;

@@ -1,14 +1,17 @@
 #!/bin/sh
 # The desktop host under a virtual X server (exit 77: no xvfb-run, skipped):
 #   x11.sh TEST_SDL_HOST BRETTSPALT
-# - the SDL host tests that need X: Alt+Enter switches to full screen and
-#   back, a resized window keeps the pointer on the same picture pixels;
+# - the SDL host tests that need X: Alt+Enter (pressed through XTest)
+#   switches to full screen and back without the game seeing Enter, F12
+#   saves a screenshot, a resized window keeps the pointer on the same
+#   picture pixels;
 # - the game window carries its icon (_NET_WM_ICON, 64 x 64), seen by X.
 set -eu
 tests=$1
 game=$2
-if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v xprop >/dev/null 2>&1; then
-    echo "xvfb-run or xprop is not installed: skipped"
+if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v xprop >/dev/null 2>&1 ||
+    ! command -v xdotool >/dev/null 2>&1; then
+    echo "xvfb-run, xprop or xdotool is not installed: skipped"
     exit 77
 fi
 scratch=$(mktemp -d)

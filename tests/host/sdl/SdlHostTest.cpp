@@ -187,39 +187,42 @@ TEST(SdlHostOnX11, FullScreenSwitchAndPointerInAResizedWindow) {
     if (!OnDisplay()) GTEST_SKIP() << "needs an X server";
     unsetenv("SDL_VIDEODRIVER");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    auto key = [](SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod) {
-        return [=](PlatformServices&, bool) {
-            SDL_Event event{};
-            event.type = SDL_KEYDOWN;
-            event.key.windowID = SDL_GetWindowID(GameWindow());
-            event.key.state = SDL_PRESSED;
-            event.key.keysym.scancode = scancode;
-            event.key.keysym.sym = sym;
-            event.key.keysym.mod = mod;
-            SDL_PushEvent(&event);
+    // Real key presses through the X server (XTest), so that SDL's keyboard
+    // state holds them as it would a player's.
+    auto keys = [](const char* what) {
+        return [what](PlatformServices&, bool) {
+            ASSERT_EQ(0, std::system((std::string("xdotool ") + what).c_str())) << what;
         };
     };
-    const auto altEnter = key(SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
     const std::string shots = ::testing::TempDir() + "brettspalt-x11-shots";
     std::filesystem::remove_all(shots);
     bool fullAfterSwitch = false, windowAfterSwitchBack = false;
+    bool enterDown = false, enterSeen = false;
     int fullPresents = 0;
     int windowW = 0, windowH = 0;
     std::vector<std::pair<i32, i32>> mapped;
     const std::vector<std::pair<int, int>> pixels = {{0, 0}, {400, 300}, {799, 599}, {123, 456}};
     std::vector<std::function<void(PlatformServices&, bool)>> steps;
     Wait(&steps, 5);
-    steps.push_back(altEnter);
+    // Without a window manager the keys go to the window under the pointer.
+    steps.push_back([](PlatformServices&, bool) { SDL_WarpMouseInWindow(GameWindow(), 400, 300); });
+    Wait(&steps, 5);
+    steps.push_back(keys("keydown alt keydown Return"));
     for (int i = 0; i < 30; ++i) {
-        steps.push_back([&](PlatformServices&, bool full) {
+        steps.push_back([&](PlatformServices& p, bool full) {
+            enterDown = enterDown || SDL_GetKeyboardState(nullptr)[SDL_SCANCODE_RETURN] != 0;
+            enterSeen = enterSeen || p.IsEnterPressed();
             fullPresents += full ? 1 : 0;
             fullAfterSwitch = fullAfterSwitch ||
                               (SDL_GetWindowFlags(GameWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
                                   SDL_WINDOW_FULLSCREEN_DESKTOP;
         });
     }
-    steps.push_back(altEnter);
-    steps.push_back(key(SDL_SCANCODE_F12, SDLK_F12, KMOD_NONE));
+    steps.push_back(keys("keyup Return keyup alt"));
+    Wait(&steps, 5);
+    steps.push_back(keys("key alt+Return"));
+    Wait(&steps, 20);
+    steps.push_back(keys("key F12"));
     Wait(&steps, 30);
     steps.push_back([&](PlatformServices&, bool) {
         windowAfterSwitchBack = (SDL_GetWindowFlags(GameWindow()) & SDL_WINDOW_FULLSCREEN) == 0;
@@ -251,6 +254,8 @@ TEST(SdlHostOnX11, FullScreenSwitchAndPointerInAResizedWindow) {
     EXPECT_EQ(1, pngs) << "F12 saves one screenshot";
     std::filesystem::remove_all(shots);
     EXPECT_TRUE(fullAfterSwitch) << "Alt+Enter switches to full screen";
+    EXPECT_TRUE(enterDown) << "the key really was down";
+    EXPECT_FALSE(enterSeen) << "the game never sees the Enter of Alt+Enter";
     EXPECT_GE(fullPresents, 1) << "the game is told to draw everything after the switch";
     EXPECT_TRUE(windowAfterSwitchBack) << "and back to a window";
     EXPECT_EQ(800, windowW) << "at the window's own size";
