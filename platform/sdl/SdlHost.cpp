@@ -912,6 +912,9 @@ bool SdlPlatform::GetMousePosition(i32* x, i32* y) {
     // the display (full screen) or in the window. Outside the window it is
     // negative or beyond the picture's size as it is.
     int gx = 0, gy = 0;
+    // A window is drawn at the size SDL knows now, also in the pass between
+    // a resize and the handling of its event.
+    if (!pointer.FullScreen()) UpdatePointerArea();
     if (!pointer.FullScreen() && SDL_GetMouseFocus() == window) {
         int wx = 0, wy = 0, left = 0, top = 0;
         SDL_GetMouseState(&wx, &wy);

@@ -61,7 +61,7 @@ game=$prefix/bin/brettspalt
 help_options=$("$game" --help | grep -o -- '--[a-z-]*' | sort -u)
 man_options=$(sed 's/\\-/-/g' "$prefix/share/man/man6/brettspalt.6" | grep -o -- '--[a-z-]*' | sort -u)
 [ "$help_options" = "$man_options" ] ||
-    fail "the man page and --help name different options: $(diff <(echo "$help_options") <(echo "$man_options") | grep '^[<>]' | tr '\n' ' ')"
+    fail "the man page (desktop/brettspalt.6) and --help name different options, add them to both: $(diff <(echo "$help_options") <(echo "$man_options") | grep '^[<>]' | tr '\n' ' ')"
 
 "$game" --version | grep -q '^brettspalt 1\.04$' || fail "--version"
 status=0
