@@ -123,7 +123,6 @@ int main(int argc, char** argv) {
     settings.windowed = options.windowed;
     settings.sound = !options.noSound;
     settings.pauseOnFocusLoss = options.pauseOnFocusLoss;
-    settings.smooth = options.smooth;
     if (options.scale > 0) {
         settings.windowW = 800 * options.scale;
         settings.windowH = 600 * options.scale;
@@ -145,8 +144,12 @@ int main(int argc, char** argv) {
     }
 
     // What the player chose last time; the command line overrides it.
+    // (Without a folder to keep them in, nothing is read or written.)
+    auto inFolder = [](const std::string& folder, const char* name) {
+        return folder.empty() ? std::string() : folder + "/" + name;
+    };
     const std::string settingsPath =
-        options.portable ? ExecutableFolder() + "/settings.ini"
+        options.portable ? inFolder(saveFolder, "settings.ini")
                          : SettingsPathFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     DesktopSettings remembered;
     std::string warning;
@@ -167,9 +170,9 @@ int main(int argc, char** argv) {
         settings.windowW = 800 * remembered.scale;
         settings.windowH = 600 * remembered.scale;
     }
-    settings.screenshotFolder = ScreenshotFolderFor(
-        std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"),
-        options.portable ? ExecutableFolder() + "/screenshots" : saveFolder + "/screenshots");
+    settings.screenshotFolder =
+        ScreenshotFolderFor(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
+                            std::getenv("HOME"), inFolder(saveFolder, "screenshots"));
     settings.remember = &remembered;
     const int status = RunSdlHost(settings, RealGame());
     if (status == 0 && !settingsPath.empty()) {
