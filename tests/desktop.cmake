@@ -10,7 +10,7 @@ if(TARGET brettspalt_sdlhost)
   set_tests_properties(sdl_host_gamepad PROPERTIES ENVIRONMENT "DISPLAY=" TIMEOUT 60)
   add_test(NAME sdl_host_x11
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/host/x11.sh $<TARGET_FILE:test_sdl_host>
-                   $<TARGET_FILE:brettspalt>)
+                   $<TARGET_FILE:brettspalt> ${PROJECT_BINARY_DIR}/data)
   set_tests_properties(sdl_host_x11 PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 90 RESOURCE_LOCK xvfb)
 endif()
 if(TARGET brettspalt AND BRETTSPALT_CONTENT)

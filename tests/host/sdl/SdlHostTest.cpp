@@ -11,7 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "game/Game.h"
+#include "game/GameGlobals.h"
+#include "platform/HostInput.h"
 #include "platform/sdl/SdlHost.h"
+#include "ui/MenuButton.h"
 
 namespace {
 
@@ -43,11 +47,30 @@ u32 Frame(bool fullPresent) {
     return 1;  // row 0: nothing to show
 }
 
+// The real game with the script's steps run before each of its frames.
+bool RealInit(PlatformServices* platform) {
+    script.platform = platform;
+    script.next = 0;
+    return GameInit(platform);
+}
+u32 RealFrame(bool fullPresent) {
+    if (script.next < script.steps.size()) script.steps[script.next++](*script.platform, fullPresent);
+    return GameFrame(fullPresent);
+}
+
 int RunHost(bool windowed, std::vector<std::function<void(PlatformServices&, bool)>> steps,
-            const std::string& screenshots = "") {
+            const std::string& screenshots = "", const std::string& realGameData = "") {
     script = Script{};
     script.steps = std::move(steps);
     SdlHostSettings settings;
+    if (!realGameData.empty()) {
+        settings.dataFolder = realGameData;
+        settings.windowed = windowed;
+        settings.singleInstance = false;
+        settings.sound = false;
+        return RunSdlHost(settings, GameEntryPoints{RealInit, GameInitError, GameShutdown,
+                                                    IsRunning, RealFrame});
+    }
     settings.windowed = windowed;
     settings.singleInstance = false;
     settings.sound = false;
@@ -265,6 +288,72 @@ TEST(SdlHostOnX11, FullScreenSwitchAndPointerInAResizedWindow) {
         EXPECT_EQ(pixels[i].first, mapped[i].first) << "pixel " << i;
         EXPECT_EQ(pixels[i].second, mapped[i].second) << "pixel " << i;
     }
+}
+
+// The real game in a window the player made twice as large, then in full
+// screen: a click in the middle of a button (real pointer and button
+// through XTest) chooses that button.
+TEST(SdlHostOnX11, ClicksHitTheButtonsAfterAResizeAndInFullScreen) {
+    if (!OnDisplay()) GTEST_SKIP() << "needs an X server";
+    const char* data = std::getenv("BRETTSPALT_DATA_DIR");
+    if (data == nullptr || *data == 0) GTEST_SKIP() << "BRETTSPALT_DATA_DIR names no Data.lib";
+    unsetenv("SDL_VIDEODRIVER");
+    auto keys = [](std::string what) {
+        return [what](PlatformServices&, bool) {
+            ASSERT_EQ(0, std::system(("xdotool " + what).c_str())) << what;
+        };
+    };
+    // Held for a tenth of a second, in the background: the game waits in its
+    // frame for the button to come up again.
+    auto click = [](PlatformServices&, bool) {
+        ASSERT_EQ(0, std::system("xdotool mousedown 1 sleep 0.1 mouseup 1 &"));
+    };
+    // The middle of button n's picture area on the desktop: from the picture
+    // position through the layout the window or the display has now.
+    auto pointAt = [](i32 n) {
+        return [n](PlatformServices&, bool) {
+            const MenuButton& button = Button(n);
+            SDL_Window* window = GameWindow();
+            const bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+            SDL_Rect area{0, 0, 0, 0};
+            if (full) {
+                SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &area);
+            } else {
+                SDL_GetWindowPosition(window, &area.x, &area.y);
+                SDL_GetWindowSize(window, &area.w, &area.h);
+            }
+            const PictureLayout at = LayoutPicture(area.w, area.h, 800, 600, false);
+            const i32 px = button.x + 30, py = button.y + 16;
+            SDL_WarpMouseGlobal(area.x + at.x + px * at.w / 800 + at.w / 1600,
+                                area.y + at.y + py * at.h / 600 + at.h / 1200);
+        };
+    };
+    i32 afterOptionsClick = -1, afterBackClick = -1;
+    bool fullScreenWhenBack = false;
+    std::vector<std::function<void(PlatformServices&, bool)>> steps;
+    Wait(&steps, 60);  // the menu is up and its buttons placed
+    steps.push_back([](PlatformServices&, bool) { SDL_SetWindowSize(GameWindow(), 1600, 1200); });
+    Wait(&steps, 30);
+    steps.push_back(pointAt(4));  // Options
+    Wait(&steps, 10);
+    steps.push_back(click);
+    Wait(&steps, 30);
+    steps.push_back([&](PlatformServices&, bool) { afterOptionsClick = gGame.screenState; });
+    steps.push_back(keys("key alt+Return"));
+    Wait(&steps, 40);
+    steps.push_back(pointAt(8));  // back to the main menu
+    Wait(&steps, 10);
+    steps.push_back(click);
+    Wait(&steps, 30);
+    steps.push_back([&](PlatformServices&, bool) {
+        afterBackClick = gGame.screenState;
+        fullScreenWhenBack = (SDL_GetWindowFlags(GameWindow()) & SDL_WINDOW_FULLSCREEN) != 0;
+    });
+
+    ASSERT_EQ(0, RunHost(true, steps, "", data));
+    EXPECT_EQ(Options, afterOptionsClick) << "the click in the resized window hit Options";
+    EXPECT_TRUE(fullScreenWhenBack);
+    EXPECT_EQ(MainMenu, afterBackClick) << "the click in full screen hit Back";
 }
 
 }  // namespace
