@@ -44,7 +44,7 @@ void Act(i32 key) {
             SetScreenState(LevelStart, 1);
             break;
         case 8:
-            StopPlayerLoopSound();
+            StopLevelSounds();
             SetScreenState(MainMenu, 1);
             gPlatform->ShowMouseCursor(true);
             SelectMusic(2);

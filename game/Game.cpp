@@ -170,3 +170,17 @@ u32 GameFrame(bool fullPresent) {
     if (gGame.screenState != GetReady) gGame.curtain = 0.0f;
     return Band(0, height);
 }
+
+void GameSetSwitches(bool soundEffects, bool music) {
+    gGame.soundEffectsOn = soundEffects;
+    gGame.musicOn = music;
+}
+
+void GameGetSwitches(bool* soundEffects, bool* music) {
+    *soundEffects = gGame.soundEffectsOn;
+    *music = gGame.musicOn;
+}
+
+void GamePause() {
+    if (gPlatform != nullptr) OpenPauseMenu();
+}

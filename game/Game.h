@@ -20,3 +20,12 @@ bool GameIsRunning();
 // row, bits 16-31 the number of rows. fullPresent: the frame buffer was just
 // (re)created, draw and report everything.
 u32 GameFrame(bool fullPresent);
+
+// For a host that remembers the Options screen's two switches between runs:
+// set before GameInit (the game starts with them), read after the loop.
+void GameSetSwitches(bool soundEffects, bool music);
+void GameGetSwitches(bool* soundEffects, bool* music);
+
+// For a host that pauses the game when its window loses the focus: opens the
+// pause menu as Escape does, when a street is being played; otherwise nothing.
+void GamePause();

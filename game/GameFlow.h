@@ -14,6 +14,13 @@ void SetScreenState(i32 state, i32 timer);
 
 // Stops the looping sound of the player's current animation (leaving play).
 void StopPlayerLoopSound();
+// Leaving a street for the menu: lifts the game's sound pause (the menu must
+// not stay silent) and stops every sound of the street, the saw's motor and
+// the material loop included, whatever animation the player is in by then.
+void StopLevelSounds();
+
+// Opens the pause menu as Escape does, when a street is being played.
+void OpenPauseMenu();
 
 // The function keys that work once the cheat code has been typed (read at the
 // start of the level input) and the read-outs drawn at the end of each frame.

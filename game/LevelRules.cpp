@@ -82,6 +82,19 @@ void LevelEndTest(bool hitNow) {
     }
 }
 
+}  // namespace
+
+void OpenPauseMenu() {
+    if (gGame.screenState != Playing) return;
+    gPlatform->SoundPauseAll();
+    gPlatform->ShowMouseCursor(true);
+    SetScreenState(Paused, 1);
+    SetupPauseMenu();
+    SelectMusic(0);
+}
+
+namespace {
+
 // Escape switches between play and the pause menu; true when it did.
 bool HandleEscape() {
     if (!gPlatform->IsEscapePressed()) {
@@ -91,11 +104,7 @@ bool HandleEscape() {
     if (gLevel.escapeLatch) return false;
     gLevel.escapeLatch = true;
     if (gGame.screenState == Playing) {
-        gPlatform->SoundPauseAll();
-        gPlatform->ShowMouseCursor(true);
-        SetScreenState(Paused, 1);
-        SetupPauseMenu();
-        SelectMusic(0);
+        OpenPauseMenu();
         return true;
     }
     if (gGame.screenState == Paused) {

@@ -140,8 +140,7 @@ void RunStartLevelSelect(i32 elapsed) {
 void RunPaused(i32 elapsed) {
     i32 choice = RunPauseScreen(elapsed);
     if (choice == 18) {
-        gPlatform->SoundResumeAll();
-        StopPlayerLoopSound();
+        StopLevelSounds();
         ShowCursor(false);
         SetScreenState(MainMenu, 1);
         ShowCursor(true);
@@ -181,8 +180,7 @@ void RunGameWon() {
     if (!gPlatform->IsEscapePressed() && !gPlatform->IsEnterPressed() &&
         !gPlatform->IsSpacePressed())
         return;
-    gPlatform->SoundResumeAll();
-    StopPlayerLoopSound();
+    StopLevelSounds();
     ShowCursor(false);
     SetScreenState(MainMenu, 1);
     ShowCursor(true);
@@ -219,6 +217,7 @@ void ActOnState(i32 elapsed) {
             }
             break;
         case GameOver:
+            StopLevelSounds();
             if (QualifiesForHighScore(gGame.score)) {
                 SetScreenState(HighScoreEntry, 1);
             } else {
@@ -280,6 +279,15 @@ void SetScreenState(i32 state, i32 timer) {
 
 void StopPlayerLoopSound() {
     gPlayer.StopAnimationSound();
+}
+
+void StopLevelSounds() {
+    gPlatform->SoundResumeAll();
+    StopPlayerLoopSound();
+    // The saw's loops may have been asked to stop while the sound was paused,
+    // which the sound device refuses; the resume above then restarted them.
+    gPlatform->SoundStopAll();
+    gGame.currentMusic = 0;  // stopped with the rest: the next choice starts it again
 }
 
 void ScreenStateStep(i32 elapsed) {

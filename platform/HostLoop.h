@@ -15,6 +15,11 @@ struct GameEntryPoints {
     bool (*shutdown)();
     bool (*isRunning)();
     u32 (*frame)(bool fullPresent);
+    // Optional (null in stand-ins): the Options switches a desktop host
+    // remembers, and the pause it may ask for when the window loses the focus.
+    void (*setSwitches)(bool soundEffects, bool music) = nullptr;
+    void (*getSwitches)(bool* soundEffects, bool* music) = nullptr;
+    void (*pause)() = nullptr;
 };
 
 class HostClock {

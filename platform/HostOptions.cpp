@@ -28,9 +28,19 @@ bool AsksForWindow(const std::string& arg) {
 
 }  // namespace
 
+const char kGameVersion[] = "1.04";
+
+namespace {
+#ifdef BRETTSPALT_DATA_FROM_BIN
+constexpr char kDataFromExecutable[] = BRETTSPALT_DATA_FROM_BIN;
+#else
+constexpr char kDataFromExecutable[] = "../share/brettspalt";
+#endif
+}  // namespace
+
 HostOptions ParseCommandLine(const std::vector<std::string>& args) {
     HostOptions options;
-    bool selfTest = false, headless = false, help = false;
+    bool selfTest = false, headless = false, help = false, version = false;
     auto needValue = [&](std::size_t& i, std::string* value) {
         if (i + 1 >= args.size()) {
             options.error = args[i] + " needs a value";
@@ -45,8 +55,30 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
         unsigned long long number = 0;
         if (arg == "--help" || arg == "-h") {
             help = true;
+        } else if (arg == "--version") {
+            version = true;
         } else if (arg == "--window") {
             options.windowed = true;
+            options.fullScreen = false;
+        } else if (arg == "--fullscreen") {
+            options.fullScreen = true;
+            options.windowed = false;
+        } else if (arg == "--smooth") {
+            options.smooth = true;
+        } else if (arg == "--nosound") {
+            options.noSound = true;
+        } else if (arg == "--portable") {
+            options.portable = true;
+        } else if (arg == "--pause-on-focus-loss") {
+            options.pauseOnFocusLoss = true;
+        } else if (arg == "--scale") {
+            if (needValue(i, &value)) {
+                if (ParseNumber(value, 16, &number) && number >= 1) {
+                    options.scale = static_cast<i32>(number);
+                } else {
+                    options.error = "--scale needs a whole number from 1 to 16, not \"" + value + "\"";
+                }
+            }
         } else if (arg == "--headless") {
             headless = true;
         } else if (arg == "--selftest") {
@@ -79,8 +111,8 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
             }
         } else if (AsksForWindow(arg)) {
             options.windowed = true;
-        } else if (arg.rfind("--", 0) == 0) {
-            options.error = "unknown option " + arg;
+        } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
+            options.error = "unknown option " + arg + " (brettspalt --help lists them)";
         }
         // Anything else is ignored, as the game always ignored what it did
         // not know on its command line.
@@ -92,6 +124,8 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (help) {
         options.mode = HostOptions::Mode::Help;
+    } else if (version) {
+        options.mode = HostOptions::Mode::Version;
     } else if (headless) {
         options.mode = HostOptions::Mode::Headless;
     } else if (selfTest) {
@@ -101,12 +135,22 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "Usage: brettspalt [--window] [--data DIR]\n"
+    return "Usage: brettspalt [--window | --fullscreen] [--scale N] [--smooth] [--nosound]\n"
+           "                  [--data DIR] [--portable] [--pause-on-focus-loss]\n"
            "       brettspalt --headless [--script FILE] [--frames N] [--seed N] [--data DIR]\n"
-           "                       [--sound-log FILE]\n"
+           "                  [--sound-log FILE]\n"
            "\n"
            "  --window, /WINDOW  play in a window instead of full screen\n"
+           "  --fullscreen       play in full screen (the default, unless a window was\n"
+           "                     chosen last time)\n"
+           "  --scale N          open the window at N x 800 by N x 600 pixels (1 to 16)\n"
+           "  --smooth           fill the window, keeping the 4:3 shape, instead of the\n"
+           "                     largest whole multiple of the picture with sharp pixels\n"
+           "  --nosound          play without sound\n"
            "  --data DIR         the folder that holds Data.lib (and an optional Config folder)\n"
+           "  --portable         keep high scores and settings beside the executable\n"
+           "  --pause-on-focus-loss  mute the sound and pause the street when the window\n"
+           "                     loses the focus\n"
            "  --headless         run without window or sound on a virtual clock, driven by an\n"
            "                     input script (see docs/headless.md)\n"
            "  --script FILE      the input script of a headless run\n"
@@ -115,9 +159,17 @@ std::string UsageText() {
            "  --sound-log FILE   write every sound call of a headless run to FILE\n"
            "  --selftest         show the window with a built-in test picture (--frames N)\n"
            "  --verbose          report the details of decoded music on standard error\n"
+           "  --version          the game's version\n"
            "  --help             this text\n"
            "\n"
-           "High scores are kept in $XDG_DATA_HOME/brettspalt (~/.local/share/brettspalt).\n";
+           "Keys besides the game's own: Alt+Enter or F11 switches between window and full\n"
+           "screen, F12 saves a screenshot. A gamepad works as the keyboard.\n"
+           "High scores are kept in $XDG_DATA_HOME/brettspalt (~/.local/share/brettspalt),\n"
+           "settings in $XDG_CONFIG_HOME/brettspalt/settings.ini (~/.config/brettspalt).\n";
+}
+
+std::string VersionText() {
+    return std::string("brettspalt ") + kGameVersion + "\n";
 }
 
 std::string FindDataFolder(const std::string& given, const std::string& executableFolder,
@@ -132,7 +184,12 @@ std::string FindDataFolder(const std::string& given, const std::string& executab
         return given;
     }
     std::vector<std::string> candidates;
-    if (!executableFolder.empty()) candidates.push_back(executableFolder + "/data");
+    if (!executableFolder.empty()) {
+        candidates.push_back(executableFolder + "/data");
+        // An installed game: bin/brettspalt beside share/brettspalt/Data.lib,
+        // under whatever prefix it was installed.
+        candidates.push_back(executableFolder + "/" + kDataFromExecutable);
+    }
     const std::string dirs =
         xdgDataDirs != nullptr && *xdgDataDirs != 0 ? xdgDataDirs : "/usr/local/share:/usr/share";
     std::size_t from = 0;

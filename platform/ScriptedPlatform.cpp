@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/PngWriter.h"
 #include "platform/Random.h"
 #include "platform/ScreenFont.h"
 
@@ -63,66 +64,6 @@ bool ParseWave(const void* image, u32 size, WaveInfo* info) {
         at = body + length + (length & 1);
     }
     return false;
-}
-
-// ---- PNG without a PNG library: stored deflate blocks -----------------------------
-
-u32 Crc32(const u8* data, size_t n, u32 crc = 0) {
-    static u32 table[256];
-    static bool built = false;
-    if (!built) {
-        for (u32 i = 0; i < 256; ++i) {
-            u32 c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[i] = c;
-        }
-        built = true;
-    }
-    crc = ~crc;
-    for (size_t i = 0; i < n; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
-
-void PutBe32(std::vector<u8>& out, u32 v) {
-    out.push_back(static_cast<u8>(v >> 24));
-    out.push_back(static_cast<u8>(v >> 16));
-    out.push_back(static_cast<u8>(v >> 8));
-    out.push_back(static_cast<u8>(v));
-}
-
-void PutChunk(std::vector<u8>& out, const char* type, const std::vector<u8>& body) {
-    PutBe32(out, static_cast<u32>(body.size()));
-    size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), body.begin(), body.end());
-    PutBe32(out, Crc32(out.data() + start, out.size() - start));
-}
-
-std::vector<u8> ZlibStored(const std::vector<u8>& raw) {
-    std::vector<u8> out = {0x78, 0x01};
-    u32 a = 1, b = 0;
-    for (u8 byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    size_t at = 0;
-    do {
-        const size_t n = std::min<size_t>(raw.size() - at, 65535);
-        const bool last = at + n == raw.size();
-        out.push_back(last ? 1 : 0);
-        out.push_back(static_cast<u8>(n));
-        out.push_back(static_cast<u8>(n >> 8));
-        out.push_back(static_cast<u8>(~n));
-        out.push_back(static_cast<u8>(~n >> 8));
-        out.insert(out.end(), raw.begin() + at, raw.begin() + at + n);
-        at += n;
-    } while (at < raw.size());
-    PutBe32(out, (b << 16) | a);
-    return out;
-}
-
-u8 Expand5(u32 v) {
-    return static_cast<u8>((v << 3) | (v >> 2));
 }
 
 }  // namespace
@@ -379,29 +320,7 @@ u64 ScriptedPlatform::FrameHash() const {
 
 bool ScriptedPlatform::WritePng(const std::string& path) const {
     if (!hasScreen) return false;
-    std::vector<u8> raw;
-    raw.reserve(static_cast<size_t>(screenHeight) * (1 + 3 * screenWidth));
-    for (i32 y = 0; y < screenHeight; ++y) {
-        raw.push_back(0);  // filter: none
-        for (i32 x = 0; x < screenWidth; ++x) {
-            const u16 p = Pixel(x, y);
-            raw.push_back(Expand5((p >> 10) & 31));
-            raw.push_back(Expand5((p >> 5) & 31));
-            raw.push_back(Expand5(p & 31));
-        }
-    }
-    std::vector<u8> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<u8> header;
-    PutBe32(header, static_cast<u32>(screenWidth));
-    PutBe32(header, static_cast<u32>(screenHeight));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", ZlibStored(raw));
-    PutChunk(png, "IEND", {});
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    return std::fclose(f) == 0 && written;
+    return WritePng16(path, screen.data(), screenPitch / 2, screenWidth, screenHeight);
 }
 
 bool ScriptedPlatform::GetScreenRect(ScreenRect* r) {

@@ -22,4 +22,12 @@ if(BRETTSPALT_CONTENT AND TARGET brettspalt AND TARGET content)
                    ${PROJECT_BINARY_DIR}/data ${PROJECT_SOURCE_DIR}/content/config
                    ${CMAKE_CURRENT_BINARY_DIR}/e2e/sound_cues)
   set_tests_properties(e2e_sound_cues PROPERTIES TIMEOUT 60 LABELS e2e)
+
+  # Leaving a paused street for the menu, through the pause menu and F8: no
+  # sound of the street may loop on, nothing may stay paused.
+  add_test(NAME e2e_leave_paused_level
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/leave_paused_level.sh
+                   $<TARGET_FILE:brettspalt> ${PROJECT_BINARY_DIR}/data
+                   ${CMAKE_CURRENT_BINARY_DIR}/e2e/leave_paused_level)
+  set_tests_properties(e2e_leave_paused_level PROPERTIES TIMEOUT 60 LABELS e2e)
 endif()

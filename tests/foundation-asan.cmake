@@ -13,6 +13,7 @@ set(_found_asan_sources
   ${PROJECT_SOURCE_DIR}/platform/FileServices.cpp
   ${PROJECT_SOURCE_DIR}/platform/Random.cpp
   ${PROJECT_SOURCE_DIR}/platform/ScreenFont.cpp
+  ${PROJECT_SOURCE_DIR}/platform/PngWriter.cpp
   ${PROJECT_SOURCE_DIR}/platform/ScriptedPlatform.cpp
   ${PROJECT_SOURCE_DIR}/game/AssetLibrary.cpp
   ${PROJECT_SOURCE_DIR}/config/AssetNames.cpp)

@@ -19,6 +19,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -34,10 +35,12 @@
 #include "platform/Mixer.h"
 #include "platform/OggDecoder.h"
 #include "platform/PlatformServices.h"
+#include "platform/PngWriter.h"
 #include "platform/Random.h"
 #include "platform/ScreenFont.h"
 #include "platform/SingleInstance.h"
 #include "platform/sdl/SurfacePresenter.h"
+#include "platform/sdl/WindowIcon.h"
 
 namespace {
 
@@ -117,13 +120,22 @@ void FillAudio(void* mixer, Uint8* stream, int bytes) {
 
 // ---- The host ------------------------------------------------------------------
 
+// The keys the host keeps for itself: Alt+Enter and F11 (full screen), F12
+// (screenshot).
+bool IsHostKey(const SDL_Keysym& key) {
+    const bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
+    return (enter && (key.mod & KMOD_ALT) != 0) || key.sym == SDLK_F11 || key.sym == SDLK_F12;
+}
+
 class SdlPlatform final : public PlatformServices, public HostWindow, public HostClock {
 public:
-    explicit SdlPlatform(const SdlHostSettings& settings);
+    SdlPlatform(const SdlHostSettings& settings, const GameEntryPoints& game);
     ~SdlPlatform() override;
 
     // Start-up; false with the reason on standard error.
     bool OpenWindow(bool windowed);
+    // What is to be remembered of the window after the run.
+    void RememberWindow(DesktopSettings* remember);
     void OpenSound();
     void CloseSound();
     void SetWindowAlive(bool alive) { windowAlive = alive; }
@@ -153,6 +165,7 @@ public:
     bool IsRightArrowPressed() override { return Held(SDL_SCANCODE_RIGHT); }
     bool IsCharKeyPressed(char c) override;
     bool IsFunctionKeyPressed(i32 n) override;
+    // (The keys behind these queries may also be held by a gamepad; see Held.)
     bool IsBackspacePressed() override { return Held(SDL_SCANCODE_BACKSPACE); }
     bool IsEnterPressed() override { return Held(SDL_SCANCODE_RETURN); }
     bool IsSpacePressed() override { return Held(SDL_SCANCODE_SPACE); }
@@ -233,9 +246,33 @@ private:
     void Upload(i32 firstRow, i32 rows);
     void Present(i32 firstRow, i32 rows);
     void OnFocus(bool gained);
+    void ToggleFullScreen();
+    void SaveScreenshot();
+    void OpenPad(int deviceIndex);
+    void ClosePad(SDL_JoystickID id);
+    PadState ReadPads() const;
+    void UpdatePointerArea();
+    PictureLayout Layout(i32 areaW, i32 areaH) const {
+        return LayoutPicture(areaW, areaH, kScreenWidth, kScreenHeight, smooth);
+    }
 
     FileServices files;
     HostInput input;
+    PointerMapper pointer;
+    PadInput pad;
+    u32 padLive = 0;  // the game's keys the pads hold, as last read
+    std::vector<SDL_GameController*> pads;
+    // Keys the host took for itself (Alt+Enter, F11, F12): the game does not
+    // see them held until they are released. Marked by an event watch, which
+    // runs while the events are pumped, so no query between the pump and the
+    // handling of the event sees the key.
+    std::array<bool, SDL_NUM_SCANCODES> swallowed{};
+    static int WatchHostKeys(void* platform, SDL_Event* event);
+    GameEntryPoints game;
+    bool smooth = false;
+    bool pauseOnFocusLoss = false;
+    std::string screenshotFolder;
+    i32 windowW = kScreenWidth, windowH = kScreenHeight;  // the windowed size
     AudioDeviceLock audioLock;
     Mixer mixer{&audioLock};
     SingleInstance* single = nullptr;
@@ -256,13 +293,34 @@ private:
     bool pumpedOnce = false;
 };
 
-SdlPlatform::SdlPlatform(const SdlHostSettings& settings) : files(this) {
+SdlPlatform::SdlPlatform(const SdlHostSettings& settings, const GameEntryPoints& entryPoints)
+    : files(this),
+      game(entryPoints),
+      smooth(settings.smooth),
+      pauseOnFocusLoss(settings.pauseOnFocusLoss),
+      screenshotFolder(settings.screenshotFolder),
+      windowW(std::max(settings.windowW, 1)),
+      windowH(std::max(settings.windowH, 1)) {
     files.SetDataFolder(settings.dataFolder);
     files.SetSaveFolder(settings.saveFolder);
+    pointer.SetPicture(kScreenWidth, kScreenHeight, smooth);
+    SDL_AddEventWatch(WatchHostKeys, this);
+}
+
+int SdlPlatform::WatchHostKeys(void* platform, SDL_Event* event) {
+    auto* self = static_cast<SdlPlatform*>(platform);
+    if (event->type == SDL_KEYDOWN && IsHostKey(event->key.keysym)) {
+        self->swallowed[event->key.keysym.scancode] = true;
+    } else if (event->type == SDL_KEYUP) {
+        self->swallowed[event->key.keysym.scancode] = false;
+    }
+    return 1;
 }
 
 SdlPlatform::~SdlPlatform() {
+    SDL_DelEventWatch(WatchHostKeys, this);
     CloseSound();
+    for (SDL_GameController* controller : pads) SDL_GameControllerClose(controller);
     if (texture != nullptr) SDL_DestroyTexture(texture);
     if (renderer != nullptr) SDL_DestroyRenderer(renderer);
     if (window != nullptr) SDL_DestroyWindow(window);
@@ -271,11 +329,28 @@ SdlPlatform::~SdlPlatform() {
 // ---- Start-up --------------------------------------------------------------------
 
 bool SdlPlatform::OpenWindow(bool windowed) {
-    const Uint32 hidden = SDL_WINDOW_HIDDEN;
+    // Resizable: the picture is scaled into whatever size the player gives it.
+    const Uint32 hidden = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    // No larger than the desktop's usable area (a size remembered from a
+    // larger screen, or a --scale too large for this one).
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0 &&
+        (windowW > usable.w || windowH > usable.h)) {
+        std::fprintf(stderr,
+                     "brettspalt: a window of %d x %d does not fit the screen; %d x %d instead\n",
+                     windowW, windowH, std::min(windowW, usable.w), std::min(windowH, usable.h));
+        windowW = std::min(windowW, usable.w);
+        windowH = std::min(windowH, usable.h);
+    }
+    // A window larger than 800 x 600 is centred, the usual place stays for
+    // the usual size.
+    const bool usualSize = windowW == kScreenWidth && windowH == kScreenHeight;
+    const int left = usualSize ? kWindowX : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+    const int top = usualSize ? kWindowY : static_cast<int>(SDL_WINDOWPOS_CENTERED);
     if (!windowed) {
-        window =
-            SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                             kScreenWidth, kScreenHeight, hidden | SDL_WINDOW_FULLSCREEN_DESKTOP);
+        // Created at the windowed size, which switching to a window returns to.
+        window = SDL_CreateWindow(kWindowTitle, left, top, windowW, windowH,
+                                  hidden | SDL_WINDOW_FULLSCREEN_DESKTOP);
         if (window == nullptr) {
             // The player is told, as ever, and gets a window instead.
             const std::string text = ForDesktop(kModeErrorText);
@@ -287,8 +362,7 @@ bool SdlPlatform::OpenWindow(bool windowed) {
         }
     }
     if (windowed) {
-        window =
-            SDL_CreateWindow(kWindowTitle, kWindowX, kWindowY, kScreenWidth, kScreenHeight, hidden);
+        window = SDL_CreateWindow(kWindowTitle, left, top, windowW, windowH, hidden);
     }
     if (window == nullptr) {
         std::fprintf(stderr, "brettspalt: the game window could not be opened: %s\n",
@@ -296,6 +370,9 @@ bool SdlPlatform::OpenWindow(bool windowed) {
         return false;
     }
     fullScreen = !windowed;
+    SDL_SetWindowMinimumSize(window, kScreenWidth / 4, kScreenHeight / 4);
+    SetWindowIcon(window);
+    UpdatePointerArea();
 
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (renderer == nullptr || EmulatedGraphicsCard(renderer)) {
@@ -307,7 +384,7 @@ bool SdlPlatform::OpenWindow(bool windowed) {
         renderer = nullptr;
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-        if (surfacePresenter.Begin(window, kScreenWidth, kScreenHeight)) {
+        if (surfacePresenter.Begin(window, kScreenWidth, kScreenHeight, smooth)) {
             drawOnSurface = true;
             RecreateFrameBuffer(kScreenWidth, kScreenHeight);
             BuildKeymap();
@@ -324,8 +401,6 @@ bool SdlPlatform::OpenWindow(bool windowed) {
                      SDL_GetError());
         return false;
     }
-    // The picture keeps its 4:3 shape on any desktop, with black bars.
-    SDL_RenderSetLogicalSize(renderer, kScreenWidth, kScreenHeight);
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(renderer, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {
         softwareRenderer = true;
@@ -337,10 +412,21 @@ bool SdlPlatform::OpenWindow(bool windowed) {
                      SDL_GetError());
         return false;
     }
+    // Sharp pixels unless the picture is to fill the window smoothly.
+    SDL_SetTextureScaleMode(texture, smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     RecreateFrameBuffer(kScreenWidth, kScreenHeight);
     BuildKeymap();
     SDL_StartTextInput();
     return true;
+}
+
+void SdlPlatform::RememberWindow(DesktopSettings* remember) {
+    remember->fullScreen = fullScreen;
+    if (!fullScreen && !minimised && window != nullptr) {
+        SDL_GetWindowSize(window, &windowW, &windowH);
+    }
+    remember->windowW = windowW;
+    remember->windowH = windowH;
 }
 
 void SdlPlatform::OpenSound() {
@@ -410,15 +496,21 @@ void SdlPlatform::Upload(i32 firstRow, i32 rows) {
 }
 
 void SdlPlatform::Present(i32 firstRow, i32 rows) {
-    if (softwareRenderer && !fullScreen) {
+    int outputW = 0, outputH = 0;
+    SDL_GetRendererOutputSize(renderer, &outputW, &outputH);
+    const PictureLayout at = Layout(outputW, outputH);
+    if (softwareRenderer && at.w == kScreenWidth && at.h == kScreenHeight && rows < kScreenHeight) {
         // Unscaled on the processor: the window keeps what it showed, so only
         // the changed rows are drawn again.
         const SDL_Rect band{0, firstRow, kScreenWidth, rows};
-        SDL_RenderCopy(renderer, texture, &band, &band);
+        const SDL_Rect target{at.x, at.y + firstRow, kScreenWidth, rows};
+        SDL_RenderCopy(renderer, texture, &band, &target);
     } else {
+        // The picture keeps its 4:3 shape on any desktop, with black bars.
+        const SDL_Rect target{at.x, at.y, at.w, at.h};
         SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
         SDL_RenderClear(renderer);
-        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+        SDL_RenderCopy(renderer, texture, nullptr, &target);
     }
     SDL_RenderPresent(renderer);  // waits for the vertical blank (vsync)
 }
@@ -454,16 +546,20 @@ void SdlPlatform::PresentAll() {
 bool SdlPlatform::PresentationMatches(const u16* expected, i32 expectedPitchPixels) {
     if (!FrameBufferValid()) return true;
     if (drawOnSurface) return surfacePresenter.Matches(expected, expectedPitchPixels);
-    if (fullScreen) return true;  // the renderer's scaled pictures are not compared
+    int outputW = 0, outputH = 0;
+    SDL_GetRendererOutputSize(renderer, &outputW, &outputH);
+    const PictureLayout at = Layout(outputW, outputH);
+    // Only an unscaled picture is compared.
+    if (at.w != kScreenWidth || at.h != kScreenHeight) return true;
+    const SDL_Rect all{at.x, at.y, kScreenWidth, kScreenHeight};
     if (!softwareRenderer) {
         // A GL back buffer is undefined after a present: draw the texture,
         // which holds what the bands built up, once more.
         SDL_RenderClear(renderer);
-        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+        SDL_RenderCopy(renderer, texture, nullptr, &all);
     }
     // The software renderer still holds what the last frames' bands built up.
     std::vector<Uint32> shown(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
-    const SDL_Rect all{0, 0, kScreenWidth, kScreenHeight};
     if (SDL_RenderReadPixels(renderer, &all, SDL_PIXELFORMAT_ARGB8888, shown.data(),
                              kScreenWidth * 4) != 0) {
         std::fprintf(stderr, "self-test: the window cannot be read back: %s\n", SDL_GetError());
@@ -516,6 +612,17 @@ void SdlPlatform::DrawScreenText(i32 x, i32 y, const char* text, bool opaque) {
 // ---- Messages --------------------------------------------------------------------
 
 void SdlPlatform::OnFocus(bool gained) {
+    if (pauseOnFocusLoss) {
+        // Asked for on the command line: the sound is muted while another
+        // window has the focus, and a street being played is paused.
+        if (gained) {
+            mixer.HostResume();
+        } else {
+            mixer.HostPause();
+            if (game.pause != nullptr) game.pause();
+        }
+    }
+    UpdatePointerArea();
     // Only full screen gives way to other windows; a window just stays.
     if (!fullScreen) return;
     if (gained) {
@@ -531,6 +638,104 @@ void SdlPlatform::OnFocus(bool gained) {
     }
 }
 
+void SdlPlatform::UpdatePointerArea() {
+    if (window == nullptr) return;
+    // Full screen covers the display the window is on, whatever the window
+    // reports while it is still being restored or switched.
+    SDL_Rect display{0, 0, kScreenWidth, kScreenHeight};
+    const int index = SDL_GetWindowDisplayIndex(window);
+    if (index < 0 || SDL_GetDisplayBounds(index, &display) != 0) {
+        SDL_GetWindowSize(window, &display.w, &display.h);
+    }
+    pointer.SetFullScreen(fullScreen, {display.x, display.y, display.w, display.h});
+    PointerMapper::Box box;
+    SDL_GetWindowPosition(window, &box.x, &box.y);
+    SDL_GetWindowSize(window, &box.w, &box.h);
+    pointer.SetWindow(box);
+}
+
+void SdlPlatform::ToggleFullScreen() {
+    const bool on = !fullScreen;
+    // The window's size, to come back to (in full screen it is the display's).
+    if (on && !minimised) SDL_GetWindowSize(window, &windowW, &windowH);
+    if (SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        std::fprintf(stderr, "brettspalt: cannot switch to %s: %s\n",
+                     on ? "full screen" : "a window", SDL_GetError());
+        return;
+    }
+    fullScreen = on;
+    if (!on) SDL_SetWindowSize(window, windowW, windowH);
+    UpdatePointerArea();
+    // The whole picture is drawn again into the new geometry.
+    redrawNeeded = true;
+}
+
+void SdlPlatform::SaveScreenshot() {
+    if (!FrameBufferValid() || screen.width != kScreenWidth || screen.height != kScreenHeight) return;
+    std::string error;
+    const std::string path = WriteScreenshot(screenshotFolder, screen.pixels.data(),
+                                             screen.pitchBytes / 2, screen.width, screen.height,
+                                             &error);
+    if (path.empty()) {
+        std::fprintf(stderr, "brettspalt: no screenshot: %s\n", error.c_str());
+    } else {
+        std::printf("Screenshot saved to %s\n", path.c_str());
+        std::fflush(stdout);
+    }
+}
+
+// ---- Gamepads ----------------------------------------------------------------------
+
+void SdlPlatform::OpenPad(int deviceIndex) {
+    if (!SDL_IsGameController(deviceIndex)) return;
+    SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
+    if (controller == nullptr) return;
+    if (std::find(pads.begin(), pads.end(), controller) == pads.end()) pads.push_back(controller);
+}
+
+void SdlPlatform::ClosePad(SDL_JoystickID id) {
+    SDL_GameController* controller = SDL_GameControllerFromInstanceID(id);
+    const auto it = std::find(pads.begin(), pads.end(), controller);
+    if (controller == nullptr || it == pads.end()) return;
+    pads.erase(it);
+    SDL_GameControllerClose(controller);
+}
+
+// All pads together: a button counts when any pad holds it, the stick that
+// is pushed furthest counts.
+PadState SdlPlatform::ReadPads() const {
+    PadState state;
+    auto stronger = [](i32 a, i32 b) { return std::abs(b) > std::abs(a) ? b : a; };
+    for (SDL_GameController* c : pads) {
+        auto button = [c](SDL_GameControllerButton b) {
+            return SDL_GameControllerGetButton(c, b) != 0;
+        };
+        state.a = state.a || button(SDL_CONTROLLER_BUTTON_A);
+        state.b = state.b || button(SDL_CONTROLLER_BUTTON_B);
+        state.x = state.x || button(SDL_CONTROLLER_BUTTON_X);
+        state.y = state.y || button(SDL_CONTROLLER_BUTTON_Y);
+        state.start = state.start || button(SDL_CONTROLLER_BUTTON_START);
+        state.up = state.up || button(SDL_CONTROLLER_BUTTON_DPAD_UP);
+        state.down = state.down || button(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+        state.left = state.left || button(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        state.right = state.right || button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+        state.stickX = stronger(state.stickX, SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
+        state.stickY = stronger(state.stickY, SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
+    }
+    return state;
+}
+
+// The keyboard key each of the pad's keys stands for.
+constexpr struct {
+    u32 padKey;
+    SDL_Scancode key;
+} kPadKeys[] = {
+    {kPadUp, SDL_SCANCODE_UP},         {kPadDown, SDL_SCANCODE_DOWN},
+    {kPadLeft, SDL_SCANCODE_LEFT},     {kPadRight, SDL_SCANCODE_RIGHT},
+    {kPadSpace, SDL_SCANCODE_SPACE},   {kPadEnter, SDL_SCANCODE_RETURN},
+    {kPadEscape, SDL_SCANCODE_ESCAPE},
+};
+
 HostWindow::Messages SdlPlatform::ProcessMessages() {
     Messages messages;
     SDL_Event event;
@@ -539,8 +744,30 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
             case SDL_QUIT:
                 messages.quit = true;
                 break;
-            case SDL_KEYDOWN:
-                input.OnKeyDown(event.key.keysym.scancode, event.key.repeat != 0);
+            case SDL_KEYDOWN: {
+                const SDL_Keysym& key = event.key.keysym;
+                if (IsHostKey(key)) {
+                    if (event.key.repeat != 0) break;
+                    if (key.sym == SDLK_F12) {
+                        SaveScreenshot();
+                    } else {
+                        ToggleFullScreen();
+                        messages.repaint = true;
+                    }
+                    break;
+                }
+                input.OnKeyDown(key.scancode, event.key.repeat != 0);
+                const u32 base = key.sym == SDLK_KP_ENTER ? 13u : static_cast<u32>(key.sym);
+                const int control = ControlCharacterOf(base, (key.mod & KMOD_CTRL) != 0,
+                                                       (key.mod & (KMOD_ALT | KMOD_MODE)) != 0);
+                if (control >= 0) input.OnControlCharacter(static_cast<unsigned char>(control));
+                break;
+            }
+            case SDL_CONTROLLERDEVICEADDED:
+                OpenPad(event.cdevice.which);
+                break;
+            case SDL_CONTROLLERDEVICEREMOVED:
+                ClosePad(event.cdevice.which);
                 break;
             case SDL_TEXTINPUT:
                 input.OnTextTyped(event.text.text);
@@ -566,7 +793,15 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                         messages.repaint = true;
                         break;
                     case SDL_WINDOWEVENT_EXPOSED:
+                        messages.repaint = true;
+                        break;
+                    case SDL_WINDOWEVENT_MOVED:
+                        UpdatePointerArea();
+                        break;
                     case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+                        UpdatePointerArea();
+                        redrawNeeded = true;
                         messages.repaint = true;
                         break;
                     case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -586,6 +821,11 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
             default:
                 break;
         }
+    }
+    // The pads' newly pressed keys flip the toggle bits of the keys they stand for.
+    const u32 pressed = pad.Update(pads.empty() ? PadState{} : ReadPads(), SDL_GetTicks());
+    for (const auto& k : kPadKeys) {
+        if ((pressed & k.padKey) != 0) input.OnKeyDown(k.key, false);
     }
     if (single != nullptr && single->RaiseRequested()) {
         // A second start: come to the front.
@@ -611,11 +851,19 @@ void SdlPlatform::PumpLive() {
     pumpedOnce = true;
     lastPumpMs = now;
     SDL_PumpEvents();
+    padLive = pads.empty() ? 0u : PadInput::KeysOf(ReadPads(), pad.NameEntry(now));
 }
 
+// A key counts as held when the keyboard holds it (and the host did not take
+// it for itself) or a pad holds the key it stands for.
 bool SdlPlatform::Held(SDL_Scancode key) {
     PumpLive();
-    return SDL_GetKeyboardState(nullptr)[key] != 0;
+    if (SDL_GetKeyboardState(nullptr)[key] != 0 && !swallowed[key]) return true;
+    if (padLive == 0) return false;
+    for (const auto& k : kPadKeys) {
+        if (k.key == key) return (padLive & k.padKey) != 0;
+    }
+    return false;
 }
 
 u32 SdlPlatform::Buttons() {
@@ -637,6 +885,10 @@ HeldModifiers SdlPlatform::Modifiers() {
 }
 
 bool SdlPlatform::IsCharKeyPressed(char c) {
+    // Asked for characters: a name is being typed, and the pad types it.
+    const u32 now = SDL_GetTicks();
+    pad.NoteCharacterQuery(now);
+    if (!pads.empty() && pad.Types(static_cast<unsigned char>(c), now)) return true;
     const HeldModifiers held = Modifiers();
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     return input.CharKeyPressed(static_cast<unsigned char>(c), held, [keys](int key) {
@@ -656,21 +908,23 @@ bool SdlPlatform::IsFunctionKeyPressed(i32 n) {
 bool SdlPlatform::GetMousePosition(i32* x, i32* y) {
     if (window == nullptr) return false;
     PumpLive();
-    int wx = 0, wy = 0;
-    if (SDL_GetMouseFocus() == window) {
+    // The pointer's desktop position, mapped through the picture's place on
+    // the display (full screen) or in the window. Outside the window it is
+    // negative or beyond the picture's size as it is.
+    int gx = 0, gy = 0;
+    // A window is drawn at the size SDL knows now, also in the pass between
+    // a resize and the handling of its event.
+    if (!pointer.FullScreen()) UpdatePointerArea();
+    if (!pointer.FullScreen() && SDL_GetMouseFocus() == window) {
+        int wx = 0, wy = 0, left = 0, top = 0;
         SDL_GetMouseState(&wx, &wy);
-    } else {
-        // Outside the window: the desktop position relative to the window,
-        // negative or beyond its size as it is.
-        int gx = 0, gy = 0, left = 0, top = 0;
-        SDL_GetGlobalMouseState(&gx, &gy);
         SDL_GetWindowPosition(window, &left, &top);
-        wx = gx - left;
-        wy = gy - top;
+        gx = wx + left;
+        gy = wy + top;
+    } else {
+        SDL_GetGlobalMouseState(&gx, &gy);
     }
-    int windowW = 0, windowH = 0;
-    SDL_GetWindowSize(window, &windowW, &windowH);
-    WindowToFrameBuffer(wx, wy, windowW, windowH, kScreenWidth, kScreenHeight, x, y);
+    pointer.Map(gx, gy, x, y);
     return true;
 }
 
@@ -746,7 +1000,7 @@ int RunSdlHost(const SdlHostSettings& settings, const GameEntryPoints& game) {
     }
     int status = 0;
     {
-        SdlPlatform platform(settings);
+        SdlPlatform platform(settings, game);
         platform.SetInstance(settings.singleInstance ? &single : nullptr);
         platform.SeedRandom(platform.GetTimeMs());
         if (!platform.OpenWindow(settings.windowed)) {
@@ -754,7 +1008,14 @@ int RunSdlHost(const SdlHostSettings& settings, const GameEntryPoints& game) {
             return 1;
         }
         platform.SetWindowAlive(true);
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) platform.OpenSound();
+        if (settings.sound && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) platform.OpenSound();
+        // Pads: those connected now arrive as "added" events, later ones too.
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+            std::fprintf(stderr, "brettspalt: no gamepad support: %s\n", SDL_GetError());
+        }
+        if (settings.remember != nullptr && game.setSwitches != nullptr) {
+            game.setSwitches(settings.remember->soundEffects, settings.remember->music);
+        }
 
         if (!game.init(&platform)) {
             const char* reason = game.initError != nullptr ? game.initError() : nullptr;
@@ -783,6 +1044,12 @@ int RunSdlHost(const SdlHostSettings& settings, const GameEntryPoints& game) {
                 }
             }
 
+            if (settings.remember != nullptr) {
+                platform.RememberWindow(settings.remember);
+                if (game.getSwitches != nullptr) {
+                    game.getSwitches(&settings.remember->soundEffects, &settings.remember->music);
+                }
+            }
             platform.SetWindowAlive(false);
             platform.CloseSound();
             game.shutdown();

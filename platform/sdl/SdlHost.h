@@ -8,9 +8,19 @@
 
 #include "platform/HostLoop.h"
 #include "platform/HostOptions.h"
+#include "platform/HostSettings.h"
 
 struct SdlHostSettings {
     bool windowed = false;
+    i32 windowW = 800;  // the window's size (also the one full screen returns to)
+    i32 windowH = 600;
+    bool smooth = false;  // fill the window instead of whole multiples of the picture
+    bool sound = true;
+    bool pauseOnFocusLoss = false;
+    std::string screenshotFolder;  // F12 saves PNG files here (created when needed)
+    // When set, receives at the end what is to be remembered: window or full
+    // screen, the window's size, and the game's Options switches.
+    DesktopSettings* remember = nullptr;
     std::string dataFolder;
     std::vector<std::string> dataFoldersSearched;  // named when Data.lib is missing
     std::string saveFolder;

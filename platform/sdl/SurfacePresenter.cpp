@@ -1,6 +1,8 @@
 // Drawing straight into the window's surface (see SurfacePresenter.h).
 #include "platform/sdl/SurfacePresenter.h"
 
+#include "platform/HostInput.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -44,8 +46,10 @@ void WidenRows(const u16* from, i32 fromPitchPixels, Uint32* to, i32 toPitchPixe
     }
 }
 
-bool SurfacePresenter::Begin(SDL_Window* w, i32 pictureWidth, i32 pictureHeight) {
+bool SurfacePresenter::Begin(SDL_Window* w, i32 pictureWidth, i32 pictureHeight,
+                             bool smoothPicture) {
     window = w;
+    smooth = smoothPicture;
     width = pictureWidth;
     height = pictureHeight;
     wideRow.assign(static_cast<std::size_t>(width), 0);
@@ -62,14 +66,10 @@ bool SurfacePresenter::Layout() {
     surface = current;
     surfaceW = current->w;
     surfaceH = current->h;
-    // The same integer layout as the mouse mapping (WindowToFrameBuffer).
-    i32 w = surfaceW, h = surfaceH;
-    if (static_cast<long long>(surfaceW) * height <= static_cast<long long>(surfaceH) * width) {
-        h = static_cast<i32>(static_cast<long long>(height) * surfaceW / width);
-    } else {
-        w = static_cast<i32>(static_cast<long long>(width) * surfaceH / height);
-    }
-    viewport = SDL_Rect{(surfaceW - w) / 2, (surfaceH - h) / 2, w, h};
+    // The same layout as the mouse mapping.
+    const PictureLayout at = LayoutPicture(surfaceW, surfaceH, width, height, smooth);
+    const i32 w = at.w, h = at.h;
+    viewport = SDL_Rect{at.x, at.y, w, h};
     columnSource.resize(static_cast<std::size_t>(std::max(w, 0)));
     rowSource.resize(static_cast<std::size_t>(std::max(h, 0)));
     for (i32 x = 0; x < w; ++x)

@@ -19,7 +19,9 @@ void WidenRows(const u16* from, i32 fromPitchPixels, Uint32* to, i32 toPitchPixe
 class SurfacePresenter {
 public:
     // False when the window has no surface of 32-bit XRGB pixels to draw into.
-    bool Begin(SDL_Window* window, i32 pictureWidth, i32 pictureHeight);
+    // smooth: the picture fills the window (still with nearest pixels);
+    // otherwise the largest whole multiple of it that fits.
+    bool Begin(SDL_Window* window, i32 pictureWidth, i32 pictureHeight, bool smooth);
 
     // Shows rows first .. first + rows - 1 of a picture of the size given to
     // Begin; everything (bars included) when all is set or the window's size
@@ -35,6 +37,7 @@ private:
 
     SDL_Window* window = nullptr;
     i32 width = 0, height = 0;  // the picture
+    bool smooth = false;
     SDL_Surface* surface = nullptr;
     i32 surfaceW = 0, surfaceH = 0;
     SDL_Rect viewport{};

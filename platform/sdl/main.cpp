@@ -14,7 +14,9 @@
 #include "game/Game.h"
 #include "platform/HeadlessRunner.h"
 #include "platform/HostOptions.h"
+#include "platform/HostSettings.h"
 #include "platform/OggDecoder.h"
+#include "platform/PngWriter.h"
 #include "platform/ScriptedPlatform.h"
 #include "platform/SelfTestGame.h"
 #include "platform/sdl/SdlHost.h"
@@ -27,7 +29,11 @@ constexpr long kDefaultHeadlessFrames = 600;
 constexpr long kDefaultSelfTestFrames = 120;
 
 GameEntryPoints RealGame() {
-    return GameEntryPoints{GameInit, GameInitError, GameShutdown, GameIsRunning, GameFrame};
+    GameEntryPoints game{GameInit, GameInitError, GameShutdown, GameIsRunning, GameFrame};
+    game.setSwitches = GameSetSwitches;
+    game.getSwitches = GameGetSwitches;
+    game.pause = GamePause;
+    return game;
 }
 
 std::string ExecutableFolder() {
@@ -95,12 +101,19 @@ int main(int argc, char** argv) {
         std::cout << UsageText();
         return 0;
     }
+    if (options.mode == HostOptions::Mode::Version) {
+        std::cout << VersionText();
+        return 0;
+    }
     OggDecoder::SetVerbose(options.verbose);
 
     std::vector<std::string> searched;
     const std::string dataFolder = FindDataFolder(options.dataFolder, ExecutableFolder(),
                                                   std::getenv("XDG_DATA_DIRS"), IsFile, &searched);
-    const std::string saveFolder = SaveFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    // --portable: everything the game writes stays beside the executable.
+    const std::string saveFolder =
+        options.portable ? ExecutableFolder()
+                         : SaveFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 
     if (options.mode == HostOptions::Mode::Headless) {
         return RunHeadless(options, dataFolder, saveFolder, searched);
@@ -108,6 +121,12 @@ int main(int argc, char** argv) {
 
     SdlHostSettings settings;
     settings.windowed = options.windowed;
+    settings.sound = !options.noSound;
+    settings.pauseOnFocusLoss = options.pauseOnFocusLoss;
+    if (options.scale > 0) {
+        settings.windowW = 800 * options.scale;
+        settings.windowH = 600 * options.scale;
+    }
     settings.dataFolder = dataFolder;
     settings.dataFoldersSearched = searched;
     settings.saveFolder = saveFolder;
@@ -123,5 +142,44 @@ int main(int argc, char** argv) {
                   << " frames shown\n";
         return status != 0 ? status : (SelfTestFramesDrawn() >= frames ? 0 : 1);
     }
-    return RunSdlHost(settings, RealGame());
+
+    // What the player chose last time; the command line overrides it.
+    // (Without a folder to keep them in, nothing is read or written.)
+    auto inFolder = [](const std::string& folder, const char* name) {
+        return folder.empty() ? std::string() : folder + "/" + name;
+    };
+    const std::string settingsPath =
+        options.portable ? inFolder(saveFolder, "settings.ini")
+                         : SettingsPathFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    DesktopSettings remembered;
+    std::string warning;
+    if (!settingsPath.empty() && !LoadSettings(settingsPath, &remembered, &warning)) {
+        std::cerr << "brettspalt: " << warning << "\n";
+        remembered = DesktopSettings{};
+    }
+    // --scale asks for a window of that size unless full screen is asked for too.
+    settings.windowed = options.windowed ||
+                        (!options.fullScreen && (options.scale > 0 || !remembered.fullScreen));
+    settings.smooth = options.smooth || remembered.smooth;
+    if (options.scale > 0) {
+        remembered.scale = options.scale;
+    } else if (remembered.windowW > 0 && remembered.windowH > 0) {
+        settings.windowW = remembered.windowW;
+        settings.windowH = remembered.windowH;
+    } else {
+        settings.windowW = 800 * remembered.scale;
+        settings.windowH = 600 * remembered.scale;
+    }
+    settings.screenshotFolder =
+        ScreenshotFolderFor(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
+                            std::getenv("HOME"), inFolder(saveFolder, "screenshots"));
+    settings.remember = &remembered;
+    const int status = RunSdlHost(settings, RealGame());
+    if (status == 0 && !settingsPath.empty()) {
+        std::string error;
+        if (!SaveSettings(settingsPath, remembered, &error)) {
+            std::cerr << "brettspalt: the settings were not kept: " << error << "\n";
+        }
+    }
+    return status;
 }

@@ -356,6 +356,31 @@ TEST_F(GameFlowTest, PauseMenuContinuesOrQuitsToTheMenu) {
     EXPECT_EQ(gGame.currentMusic, 2);
 }
 
+// What a desktop host adds: the remembered Options switches, and the pause
+// it asks for when its window loses the focus (only a street is paused).
+TEST_F(GameFlowTest, HostSwitchesAndHostPause) {
+    GameSetSwitches(false, false);
+    StartGame();
+    bool effects = true, music = true;
+    GameGetSwitches(&effects, &music);
+    EXPECT_FALSE(effects);
+    EXPECT_FALSE(music);
+    EXPECT_FALSE(platform->IsLooping(MusicWave(0))) << "remembered: no music";
+    gGame.musicOn = true;
+    GameGetSwitches(&effects, &music);
+    EXPECT_TRUE(music) << "the Options screen's choice is what the host keeps";
+
+    GamePause();
+    EXPECT_EQ(gGame.screenState, MainMenu) << "a menu is not paused";
+    StartFromMenu();
+    ASSERT_EQ(gGame.screenState, Playing);
+    GamePause();
+    EXPECT_EQ(gGame.screenState, Paused);
+    EXPECT_TRUE(platform->SoundIsPaused());
+    GamePause();
+    EXPECT_EQ(gGame.screenState, Paused) << "a second focus loss changes nothing";
+}
+
 TEST_F(GameFlowTest, LostLifeReplaysTheLevelAfterFourSeconds) {
     StartGame();
     StartFromMenu();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -177,22 +178,198 @@ TEST(HostInput, TypedTextReachesTheCheatWatcherInTheGamesCodePage) {
     EXPECT_TRUE(second.CheatEntered());
 }
 
-TEST(HostInput, MouseMapsOntoTheScaledPicture) {
+TEST(HostInput, ControlCharactersReachTheCheatWatcher) {
+    EXPECT_EQ(13, ControlCharacterOf(13, false, false));
+    EXPECT_EQ(8, ControlCharacterOf(8, false, false));
+    EXPECT_EQ(27, ControlCharacterOf(27, false, false));
+    EXPECT_EQ(9, ControlCharacterOf(9, false, false));
+    EXPECT_EQ(1, ControlCharacterOf('a', true, false));
+    EXPECT_EQ(26, ControlCharacterOf('z', true, false));
+    EXPECT_EQ(10, ControlCharacterOf(13, true, false));
+    EXPECT_EQ(-1, ControlCharacterOf('a', false, false)) << "text comes as text input";
+    EXPECT_EQ(-1, ControlCharacterOf('q', true, true)) << "AltGr types text";
+    EXPECT_EQ(-1, ControlCharacterOf(13, false, true)) << "Alt+Enter is no character";
+
+    // Ten characters in all, the code among them, but an Enter typed after
+    // it pushes it partly out of the last ten: the code must be typed as it
+    // stands, Enter and Backspace counting as characters.
+    HostInput typed;
+    typed.OnTextTyped("xxxx74qv1");
+    typed.OnControlCharacter(8);
+    typed.OnTextTyped("19");
+    EXPECT_FALSE(typed.CheatEntered()) << "a Backspace inside the code breaks it";
+    typed.OnTextTyped("74qv");
+    typed.OnControlCharacter(13);
+    typed.OnTextTyped("19");
+    EXPECT_FALSE(typed.CheatEntered()) << "an Enter inside the code breaks it";
+    for (unsigned char c : {13, 27, 9, 8}) typed.OnControlCharacter(c);
+    typed.OnTextTyped("74qv19");
+    EXPECT_TRUE(typed.CheatEntered()) << "control characters count toward the first ten";
+}
+
+TEST(HostInput, PictureLayoutAndMouseMappingThroughScaleLetterboxAndResize) {
+    // Sharp: whole multiples only, letterboxed; smooth fills keeping 4:3.
+    auto same = [](PictureLayout a, PictureLayout b) {
+        return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+    };
+    EXPECT_TRUE(same({0, 0, 800, 600}, LayoutPicture(800, 600, 800, 600, false)));
+    EXPECT_TRUE(same({560, 240, 800, 600}, LayoutPicture(1920, 1080, 800, 600, false)));
+    EXPECT_TRUE(same({240, 0, 1440, 1080}, LayoutPicture(1920, 1080, 800, 600, true)));
+    EXPECT_TRUE(same({320, 0, 3200, 2400}, LayoutPicture(3840, 2400, 800, 600, false)));
+    EXPECT_TRUE(same({0, 25, 400, 300}, LayoutPicture(400, 350, 800, 600, false)))
+        << "smaller than the picture: shrunk to fit";
+    // Every window size: the picture lies inside, keeps 4:3 within a pixel,
+    // and a sharp picture is a whole multiple whenever one fits.
+    for (i32 w = 1; w < 2000; w += 37) {
+        for (i32 h = 1; h < 1500; h += 41) {
+            for (bool smooth : {false, true}) {
+                const PictureLayout at = LayoutPicture(w, h, 800, 600, smooth);
+                ASSERT_TRUE(at.x >= 0 && at.y >= 0 && at.x + at.w <= w && at.y + at.h <= h)
+                    << w << "x" << h;
+                ASSERT_LE(std::abs(at.w * 3 - at.h * 4), 4) << w << "x" << h;
+                if (!smooth && w >= 800 && h >= 600) {
+                    ASSERT_EQ(0, at.w % 800) << w << "x" << h;
+                }
+            }
+        }
+    }
+
     i32 x, y;
     // A window of the picture's own size: unchanged, and not clamped.
-    WindowToFrameBuffer(-5, 700, 800, 600, 800, 600, &x, &y);
+    WindowToFrameBuffer(-5, 700, LayoutPicture(800, 600, 800, 600, false), 800, 600, &x, &y);
     EXPECT_EQ(-5, x);
     EXPECT_EQ(700, y);
-    // 1920 x 1080 desktop: scale 1.8, picture 1440 wide from x = 240.
-    WindowToFrameBuffer(240, 0, 1920, 1080, 800, 600, &x, &y);
-    EXPECT_EQ(0, x);
-    EXPECT_EQ(0, y);
-    WindowToFrameBuffer(1679, 1079, 1920, 1080, 800, 600, &x, &y);
+    // 1920 x 1080 smooth: scale 1.8, picture 1440 wide from x = 240.
+    const PictureLayout wide = LayoutPicture(1920, 1080, 800, 600, true);
+    WindowToFrameBuffer(1679, 1079, wide, 800, 600, &x, &y);
     EXPECT_EQ(799, x);
     EXPECT_EQ(599, y);
-    WindowToFrameBuffer(0, 540, 1920, 1080, 800, 600, &x, &y);
+    WindowToFrameBuffer(0, 540, wide, 800, 600, &x, &y);
     EXPECT_EQ(-134, x) << "left of the picture is negative";
     EXPECT_EQ(300, y);
+
+    // The pointer mapper: a window at (100, 70) resized to 1700 x 1300 shows
+    // the picture twice as large, centred; each pixel's square maps back to it.
+    PointerMapper pointer;
+    pointer.SetPicture(800, 600, false);
+    pointer.SetFullScreen(false, {0, 0, 1920, 1080});
+    pointer.SetWindow({100, 70, 1700, 1300});
+    for (const auto& [px, py] : {std::pair{0, 0}, {799, 599}, {400, 300}, {123, 456}}) {
+        for (i32 corner : {0, 1}) {
+            pointer.Map(100 + 50 + 2 * px + corner, 70 + 50 + 2 * py + corner, &x, &y);
+            EXPECT_EQ(px, x);
+            EXPECT_EQ(py, y);
+        }
+    }
+    // Full screen on a second display: the display counts, and it keeps
+    // counting while the window, just regaining the focus, still reports
+    // its old place and size.
+    pointer.SetFullScreen(true, {1920, 0, 2560, 1440});
+    for (const PointerMapper::Box& transient :
+         {PointerMapper::Box{100, 70, 800, 600}, PointerMapper::Box{1920, 0, 1, 1},
+          PointerMapper::Box{1920, 0, 2560, 1440}}) {
+        pointer.SetWindow(transient);
+        // 2560 x 1440: twice the picture, from (480, 120) on the display.
+        pointer.Map(1920 + 480 + 2 * 400, 120 + 2 * 300, &x, &y);
+        EXPECT_EQ(400, x);
+        EXPECT_EQ(300, y);
+    }
+    pointer.SetFullScreen(false, {1920, 0, 2560, 1440});
+    pointer.SetWindow({100, 70, 800, 600});
+    pointer.Map(100 + 400, 70 + 300, &x, &y);
+    EXPECT_EQ(400, x) << "back in the window";
+    EXPECT_EQ(300, y);
+}
+
+TEST(HostInput, GamepadHoldsTheGamesKeysAndTypesNames) {
+    PadState s;
+    EXPECT_EQ(0u, PadInput::KeysOf(s, false));
+    s.a = true;
+    EXPECT_EQ(kPadSpace | kPadEnter, PadInput::KeysOf(s, false)) << "A saws and chooses";
+    s = {};
+    s.b = true;
+    EXPECT_EQ(kPadEscape, PadInput::KeysOf(s, false));
+    s = {};
+    s.start = true;
+    EXPECT_EQ(kPadEscape, PadInput::KeysOf(s, false));
+    EXPECT_EQ(kPadEnter, PadInput::KeysOf(s, true)) << "Start ends a name";
+    s = {};
+    s.x = true;
+    EXPECT_EQ(kPadUp, PadInput::KeysOf(s, false)) << "X threatens";
+    s = {};
+    s.y = true;
+    EXPECT_EQ(kPadDown, PadInput::KeysOf(s, false)) << "Y refills";
+    s = {};
+    s.stickX = -PadInput::kStickThreshold;
+    s.stickY = PadInput::kStickThreshold - 1;
+    EXPECT_EQ(kPadLeft, PadInput::KeysOf(s, false)) << "the stick beyond its dead zone";
+    s = {};
+    s.right = true;
+    s.up = true;
+    EXPECT_EQ(kPadRight | kPadUp, PadInput::KeysOf(s, false));
+
+    // Presses are reported once, for the toggle bits.
+    PadInput pad;
+    s = {};
+    s.down = true;
+    EXPECT_EQ(kPadDown, pad.Update(s, 1000));
+    EXPECT_EQ(0u, pad.Update(s, 1016)) << "held, not pressed again";
+    EXPECT_EQ(0u, pad.Update(PadState{}, 1032));
+    EXPECT_EQ(kPadDown, pad.Update(s, 1048));
+
+    // Name entry: the game asks for characters; the pad types strokes that
+    // are held, then released, one after the other.
+    PadInput name;
+    u32 now = 5000;
+    auto step = [&](PadState state) {
+        name.NoteCharacterQuery(now);
+        name.Update(state, now);
+        now += 16;
+        name.Update(PadState{}, now);
+    };
+    // What the game reads over the next half second: each stroke once.
+    auto typed = [&]() {
+        std::string out;
+        int last = -1;
+        for (int t = 0; t < 60; ++t, now += 10) {
+            name.NoteCharacterQuery(now);
+            int held = -1;
+            for (int c : {8, int('A'), int('B'), int('C'), int('Z'), int(' '), int('9')})
+                if (name.Types(static_cast<unsigned char>(c), now)) held = c;
+            if (held != -1 && held != last) out += held == 8 ? '<' : static_cast<char>(held);
+            last = held;
+        }
+        return out;
+    };
+    PadState down, up, a, b;
+    down.down = true;
+    up.stickY = -32768;
+    a.a = true;
+    b.b = true;
+    step(down);  // shows B
+    EXPECT_EQ("B", typed());
+    step(down);  // B becomes C
+    EXPECT_EQ("<C", typed());
+    step(a);  // takes C
+    EXPECT_EQ("", typed());
+    step(up);  // shows B after the C
+    step(up);  // B becomes A
+    EXPECT_EQ("B<A", typed());
+    step(up);  // A becomes the last character, the space
+    EXPECT_EQ("< ", typed());
+    step(b);  // deletes it
+    step(a);  // nothing shown: types the current letter again
+    EXPECT_EQ("< ", typed());
+    EXPECT_EQ(' ', name.Letter());
+    // Start is Enter while a name is typed, Escape otherwise.
+    PadState start;
+    start.start = true;
+    name.NoteCharacterQuery(now);
+    name.Update(start, now);
+    EXPECT_EQ(kPadEnter, name.Held());
+    now += PadInput::kNameEntryMs;
+    name.Update(start, now);
+    EXPECT_EQ(kPadEscape, name.Held()) << "no longer asked for characters";
 }
 
 }  // namespace

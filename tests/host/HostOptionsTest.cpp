@@ -45,10 +45,44 @@ TEST(HostOptions, HeadlessOptionsAndMistakes) {
     EXPECT_FALSE(ParseCommandLine({"--seed", "4294967296"}).error.empty()) << "too big";
     EXPECT_FALSE(ParseCommandLine({"--frames", "-3"}).error.empty());
     EXPECT_FALSE(ParseCommandLine({"--frames"}).error.empty()) << "value missing";
-    EXPECT_FALSE(ParseCommandLine({"--fullscreen"}).error.empty()) << "unknown option";
+    EXPECT_FALSE(ParseCommandLine({"--fullscreem"}).error.empty()) << "unknown option";
     EXPECT_TRUE(ParseCommandLine({"whatever"}).error.empty()) << "other words are ignored";
     EXPECT_EQ(HostOptions::Mode::Help, ParseCommandLine({"--headless", "--help"}).mode);
     EXPECT_EQ(HostOptions::Mode::SelfTest, ParseCommandLine({"--selftest"}).mode);
+}
+
+TEST(HostOptions, DesktopOptions) {
+    const HostOptions play = ParseCommandLine(
+        {"--fullscreen", "--scale", "3", "--smooth", "--nosound", "--portable",
+         "--pause-on-focus-loss", "--data", "d"});
+    EXPECT_TRUE(play.error.empty()) << play.error;
+    EXPECT_EQ(HostOptions::Mode::Play, play.mode);
+    EXPECT_TRUE(play.fullScreen);
+    EXPECT_FALSE(play.windowed);
+    EXPECT_EQ(3, play.scale);
+    EXPECT_TRUE(play.smooth && play.noSound && play.portable && play.pauseOnFocusLoss);
+    EXPECT_EQ(0, ParseCommandLine({}).scale) << "not given";
+    EXPECT_TRUE(ParseCommandLine({"--fullscreen", "--window"}).windowed) << "the last one counts";
+    EXPECT_FALSE(ParseCommandLine({"--window", "--fullscreen"}).windowed);
+    EXPECT_EQ(HostOptions::Mode::Version, ParseCommandLine({"--version"}).mode);
+    EXPECT_EQ(HostOptions::Mode::Help, ParseCommandLine({"--version", "-h"}).mode);
+    EXPECT_EQ(16, ParseCommandLine({"--scale", "16"}).scale);
+    for (const char* wrong : {"0", "17", "2.5", "", "x"}) {
+        const HostOptions bad = ParseCommandLine({"--scale", wrong});
+        EXPECT_NE(std::string::npos, bad.error.find("--scale")) << wrong;
+    }
+    EXPECT_NE(std::string::npos, ParseCommandLine({"-x"}).error.find("unknown option -x"));
+    EXPECT_FALSE(ParseCommandLine({"--scale"}).error.empty()) << "value missing";
+
+    // --help names every option the parser knows.
+    const std::string usage = UsageText();
+    for (const char* option :
+         {"--window", "--fullscreen", "--scale", "--smooth", "--nosound", "--data", "--portable",
+          "--pause-on-focus-loss", "--headless", "--script", "--frames", "--seed", "--sound-log",
+          "--selftest", "--verbose", "--version", "--help"}) {
+        EXPECT_NE(std::string::npos, usage.find(option)) << option;
+    }
+    EXPECT_EQ(std::string("brettspalt ") + kGameVersion + "\n", VersionText());
 }
 
 TEST(HostOptions, DataFolderIsLookedForInOrder) {
@@ -60,11 +94,15 @@ TEST(HostOptions, DataFolderIsLookedForInOrder) {
 
     searched.clear();
     EXPECT_EQ(".", FindDataFolder("", "/opt/bs", "/a:/b", exists, &searched));
-    const std::vector<std::string> order = {"/opt/bs/data", "/a/brettspalt", "/b/brettspalt", "."};
+    const std::vector<std::string> order = {"/opt/bs/data", "/opt/bs/../share/brettspalt",
+                                            "/a/brettspalt", "/b/brettspalt", "."};
     EXPECT_EQ(order, searched) << "every place is reported for the error message";
 
     present.insert("/b/brettspalt/Data.lib");
     EXPECT_EQ("/b/brettspalt", FindDataFolder("", "/opt/bs", "/a:/b", exists, nullptr));
+    present.insert("/opt/bs/../share/brettspalt/Data.lib");
+    EXPECT_EQ("/opt/bs/../share/brettspalt", FindDataFolder("", "/opt/bs", "/a:/b", exists, nullptr))
+        << "an installed game finds its data from its executable, under any prefix";
     present.insert("/opt/bs/data/Data.lib");
     EXPECT_EQ("/opt/bs/data", FindDataFolder("", "/opt/bs", "/a:/b", exists, nullptr))
         << "beside the executable first";

@@ -3,12 +3,14 @@
 // content/config. Same sources, same bytes.
 //
 //   assetgen --config DIR --out FILE [--contact-sheets DIR]
+//   assetgen --icons DIR          the game's icons (tools/assetgen/Icon.h)
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "tools/assetgen/Generators.h"
+#include "tools/assetgen/Icon.h"
 #if defined(ASSETGEN_HAVE_SOUND)
 #include "tools/assetgen/sound/Sounds.h"
 #endif
@@ -16,13 +18,16 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: assetgen --config DIR --out FILE [--contact-sheets DIR]\n");
+    std::fprintf(stderr,
+                 "usage: assetgen --config DIR --out FILE [--contact-sheets DIR]\n"
+                 "       assetgen --icons DIR\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && !std::strcmp(argv[1], "--icons")) return assetgen::WriteIcons(argv[2]) ? 0 : 1;
     std::string configDir, outFile, sheetDir;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
