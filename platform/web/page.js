@@ -24,11 +24,15 @@
   var api = window.brettspalt = {
     loadStartedAt: started,
     firstFrameAt: null,
-    score: function () { return Module._web_score(); },
-    screenState: function () { return Module._web_screen_state(); },
+    started: false,
+    score: function () { return api.started ? Module._web_score() : 0; },
+    screenState: function () { return api.started ? Module._web_screen_state() : -1; },
     frameHash: function () { return Module.UTF8ToString(Module._web_frame_hash()); },
     running: function () { return Module._web_running() !== 0; },
-    saves: 0
+    saves: 0,
+    passes: 0,       // animation frames handed to the host loop
+    passMs: 0,       // time spent in them
+    headlessMs: null // how long the headless run took
   };
 
   function showMessage(text) {
@@ -164,6 +168,7 @@
       showMessage("The game could not start: " + Module.UTF8ToString(reason));
       return;
     }
+    api.started = true;
     canvas.focus();
     // The characters of this keyboard's keys, where the browser tells them;
     // elsewhere the host learns each key when it is first pressed alone.
@@ -178,7 +183,10 @@
     window.addEventListener("keydown", first, { once: true });
     window.addEventListener("mousedown", first, { once: true });
     function frame() {
+      var t0 = performance.now();
       Module._web_pass();
+      api.passMs += performance.now() - t0;
+      api.passes++;
       if (Module._web_running()) {
         requestAnimationFrame(frame);
       } else {
@@ -195,8 +203,10 @@
       return response.text();
     }).then(function (script) {
       var seeded = seed !== null && seed !== "";
+      var t0 = performance.now();
       var report = Module.ccall("web_headless", "string", ["string", "number", "number"],
                                 [script, seeded ? 1 : 0, seeded ? Number(seed) >>> 0 : 0]);
+      api.headlessMs = performance.now() - t0;
       loading.hidden = true;
       canvas.hidden = false;
       var pre = document.getElementById("report");
