@@ -69,6 +69,7 @@ EM_JS(void, JsPutRows, (const void* rgba, int first, int rows), {
     context.putImageData(new ImageData(bytes, 800, 600), 0, 0, 0, first, 800, rows);
 });
 EM_JS(void, JsFirstFrame, (), { Module.brettspaltFirstFrame(); });
+EM_JS(int, IsDocumentHidden, (), { return document.hidden ? 1 : 0; });
 EM_JS(void, JsSetCursor, (int shown), {
     document.getElementById("screen").style.cursor = shown ? "default" : "none";
 });
@@ -189,16 +190,31 @@ public:
     void OnMouseMove(const EmscriptenMouseEvent& e);
     void OnMouseButton(const EmscriptenMouseEvent& e, bool down);
     void OnBlur();
-    void OnVisible(bool visible) { visible ? mixer.HostResume() : mixer.HostPause(); }
+    // A hidden tab is the browser's minimised window: sound pauses, and the
+    // first pass after it is shown again lets the missed ticks pass without
+    // asking the game, as a restored window does.
+    void OnVisible(bool visible) {
+        if (visible) {
+            mixer.HostResume();
+        } else {
+            mixer.HostPause();
+            hidden = true;
+        }
+    }
+    void EndPass() {
+        if (hidden && !IsDocumentHidden()) {
+            hidden = false;
+            redrawNeeded = true;
+        }
+    }
     void LearnLabel(const char* code, u32 character);
 
     // HostClock
     u32 Now() override { return GetTimeMs(); }
 
-    // HostWindow: the canvas is always there; a hidden tab is simply not
-    // given animation frames.
+    // HostWindow: the canvas is always there.
     bool FrameBufferValid() override { return true; }
-    bool IsMinimised() override { return false; }
+    bool IsMinimised() override { return hidden; }
     bool RedrawNeeded() override { return redrawNeeded; }
     void ClearRedrawNeeded() override { redrawNeeded = false; }
     void PresentRows(u32 firstRow, u32 rows) override;
@@ -356,6 +372,7 @@ private:
     i32 mouseX = 0, mouseY = 0;
     bool mouseKnown = false;
     bool redrawNeeded = true;
+    bool hidden = false;  // hidden since the last pass
     int polls = 0;
     std::set<FileHandle> writing;
 };
@@ -568,6 +585,7 @@ EMSCRIPTEN_KEEPALIVE void web_pass() {
     inPass = true;
     platform->BeginPass();
     const bool running = loop->RunPass();
+    platform->EndPass();
     inPass = false;
     if (!running) {
         ended = true;

@@ -15,7 +15,7 @@
 //   after a reload the high score is still there (IndexedDB).
 // Prints the page's load time and frame time for the README's budgets.
 import { execFileSync } from "node:child_process";
-import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from "node:fs";
+import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
@@ -272,6 +272,50 @@ async function play(browser) {
     `high score ${score}`);
 }
 
+// ---- bench: frame time, native headless against Chromium -----------------------
+
+// The same street run twice as long in both builds; the difference of the
+// times over the difference of the frames is the cost of a frame without
+// start-up. Not part of the tests (timings are not verdicts): --only bench.
+async function bench(browser) {
+  const script = (quitAt) => [
+    "1000 key Enter down", "+100 key Enter up", "2000 key Enter down", "+100 key Enter up",
+    "4000 key Space down", `${quitAt} quit`].join("\n") + "\n";
+  const runs = [8000, 38000];
+  const native = [], web = [], frames = [];
+  for (const quitAt of runs) {
+    const home = mkdtempSync(path.join(tmpdir(), "brettspalt-bench-"));
+    const file = path.join(home, "bench.script");
+    writeFileSync(file, script(quitAt));
+    let best = Infinity, out = "";
+    for (let i = 0; i < 3; ++i) {
+      const t0 = performance.now();
+      out = execFileSync(args.brettspalt, ["--headless", "--data", args.data, "--seed", "7",
+        "--fp-round", "nearest", "--script", file],
+      { cwd: home, env: { ...process.env, XDG_DATA_HOME: home }, encoding: "utf8" });
+      best = Math.min(best, performance.now() - t0);
+    }
+    rmSync(home, { recursive: true, force: true });
+    native.push(best);
+    frames.push(Number(/frames (\d+)/.exec(out)[1]));
+    let webBest = Infinity;
+    for (let i = 0; i < 3; ++i) {
+      const page = await browser.newPage();
+      await page.goto(`${baseUrl}?seed=7&script=` +
+        encodeURIComponent("data:text/plain," + encodeURIComponent(script(quitAt))));
+      await page.waitForFunction(() => window.brettspaltReport !== undefined, { timeout: 120000 });
+      webBest = Math.min(webBest, await page.evaluate(() => window.brettspalt.headlessMs));
+      await page.close();
+    }
+    web.push(webBest);
+  }
+  const n = frames[1] - frames[0];
+  const nativeMs = (native[1] - native[0]) / n, webMs = (web[1] - web[0]) / n;
+  console.log(`bench: ${n} frames of a street being sawn: native headless ${nativeMs.toFixed(3)} ` +
+    `ms a frame, Chromium ${webMs.toFixed(3)} ms a frame (${(webMs / nativeMs).toFixed(2)}x); ` +
+    `start-up and first ${frames[0]} frames ${native[0].toFixed(0)} / ${web[0].toFixed(0)} ms`);
+}
+
 // ---- main ------------------------------------------------------------------------
 
 const profile = mkdtempSync(path.join(tmpdir(), "brettspalt-chromium-"));
@@ -280,6 +324,7 @@ try {
   const only = args.only;
   if (!only || only === "same-pixels") await samePixels(browser);
   if (!only || only === "play") await play(browser);
+  if (only === "bench") await bench(browser);
 } finally {
   await browser.close();
   rmSync(profile, { recursive: true, force: true });
