@@ -281,7 +281,7 @@ async function bench(browser) {
   const script = (quitAt) => [
     "1000 key Enter down", "+100 key Enter up", "2000 key Enter down", "+100 key Enter up",
     "4000 key Space down", `${quitAt} quit`].join("\n") + "\n";
-  const runs = [8000, 38000];
+  const runs = [8000, 128000];
   const native = [], web = [], frames = [];
   for (const quitAt of runs) {
     const home = mkdtempSync(path.join(tmpdir(), "brettspalt-bench-"));
