@@ -27,6 +27,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/Game.h"
@@ -205,6 +206,7 @@ public:
         if (hidden && !IsDocumentHidden()) {
             hidden = false;
             redrawNeeded = true;
+            exposed = true;
         }
     }
     void LearnLabel(const char* code, u32 character);
@@ -219,8 +221,17 @@ public:
     void ClearRedrawNeeded() override { redrawNeeded = false; }
     void PresentRows(u32 firstRow, u32 rows) override;
     void PresentAll() override { PresentRows(0, kScreenHeight); }
-    void ShowWindow() override { JsFirstFrame(); }
-    Messages ProcessMessages() override { return {}; }
+    void ShowWindow() override {
+        JsFirstFrame();
+        exposed = true;
+    }
+    // Input arrives through the callbacks; the only message is the repaint
+    // of a canvas that has just appeared (or come back), as on a desktop.
+    Messages ProcessMessages() override {
+        Messages messages;
+        messages.repaint = std::exchange(exposed, false);
+        return messages;
+    }
     void WaitForMessages(u32) override {}
 
     // Keys
@@ -372,7 +383,8 @@ private:
     i32 mouseX = 0, mouseY = 0;
     bool mouseKnown = false;
     bool redrawNeeded = true;
-    bool hidden = false;  // hidden since the last pass
+    bool hidden = false;   // hidden since the last pass
+    bool exposed = false;  // shown, to be painted once
     int polls = 0;
     std::set<FileHandle> writing;
 };
