@@ -123,7 +123,7 @@ std::string UsageText() {
            "  --frames N         end a headless run after N frames\n"
            "  --seed N           seed of the random numbers of a headless run\n"
            "  --sound-log FILE   write every sound call of a headless run to FILE\n"
-           "  --fp-round nearest  (tests) keep float rounding at nearest in a headless run,\n"
+           "  --fp-round nearest (tests) keep float rounding at nearest in a headless run,\n"
            "                     as the browser build computes\n"
            "  --selftest         show the window with a built-in test picture (--frames N)\n"
            "  --verbose          report the details of decoded music on standard error\n"
