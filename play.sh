@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # Sets up, builds Brettspalt and our own Data.lib, and starts the game.
 # Arguments pass through to the game (for example --window).
+#   ./play.sh --web [--port N]   builds the browser version into build-web/ and
+#                                serves it on http://127.0.0.1:8080/
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build=${BRETTSPALT_BUILD_DIR:-build}
+if [ "${1:-}" = "--web" ]; then
+  # Data.lib comes from the desktop build's tools; build-web builds only those.
+  shift
+  BRETTSPALT_BUILD_DIR=$build ./scripts/build-web
+  exec ./scripts/serve-web "$@"
+fi
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$jobs"
 

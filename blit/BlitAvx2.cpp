@@ -5,7 +5,14 @@
 // file, so no AVX2 code can be reached on a processor without it.
 #include "blit/BlitKernels.h"
 
-#if defined(BRETTSPALT_BLIT_X86)
+#if defined(BRETTSPALT_BLIT_X86) && defined(__EMSCRIPTEN__)
+namespace blit {
+// Never chosen in the browser build (it has no AVX2).
+const RleRoutines& Avx2Routines() {
+    return Sse2Routines();
+}
+}  // namespace blit
+#elif defined(BRETTSPALT_BLIT_X86)
 
 #include <immintrin.h>
 

@@ -46,7 +46,10 @@ struct RleRoutines {
 
 const RleRoutines& PortableRoutines();
 // Building with BRETTSPALT_BLIT_PORTABLE_ONLY leaves out the vector variants.
-#if (defined(__x86_64__) || defined(__i386__)) && !defined(BRETTSPALT_BLIT_PORTABLE_ONLY)
+// The browser build compiles the SSE2 loops to WebAssembly's 128-bit SIMD
+// (Emscripten's -msimd128 -msse2); it has no AVX2.
+#if (defined(__x86_64__) || defined(__i386__) || (defined(__EMSCRIPTEN__) && defined(__SSE2__))) && \
+    !defined(BRETTSPALT_BLIT_PORTABLE_ONLY)
 #define BRETTSPALT_BLIT_X86 1
 const RleRoutines& Sse2Routines();
 const RleRoutines& Avx2Routines();  // call only when the processor has AVX2

@@ -28,7 +28,7 @@ constexpr BlendTables MakeBlendTables() {
 constinit const BlendTables kBlendTables = MakeBlendTables();
 
 bool ProcessorHasAvx2() {
-#if defined(BRETTSPALT_BLIT_X86)
+#if defined(BRETTSPALT_BLIT_X86) && !defined(__EMSCRIPTEN__)
     __builtin_cpu_init();  // may run before the constructors that would do it
     return __builtin_cpu_supports("avx2");
 #else

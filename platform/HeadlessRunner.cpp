@@ -2,6 +2,7 @@
 #include "platform/HeadlessRunner.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <cinttypes>
 #include <cstdio>
 #include <fstream>
@@ -500,7 +501,11 @@ int HeadlessRunner::Run() {
         return 1;
     }
     IndexMappedArchives();
-    SetGameFloatingPointMode();
+    if (settings.nearestRounding) {
+        std::fesetround(FE_TONEAREST);
+    } else {
+        SetGameFloatingPointMode();
+    }
     Clock clock(platform);
     Window window(*this);
     HostLoop loop(clock, window, game);

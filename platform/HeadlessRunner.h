@@ -98,6 +98,9 @@ public:
         bool seeded = false;
         u32 seed = 0;
         std::string soundLogPath;  // empty: no sound log
+        // Leave float rounding at nearest instead of toward zero (the browser
+        // build's arithmetic; a test compares the two).
+        bool nearestRounding = false;
     };
 
     HeadlessRunner(ScriptedPlatform& platform, const GameEntryPoints& game, Settings settings,

@@ -109,6 +109,16 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
                         "--seed needs a number from 0 to 4294967295, not \"" + value + "\"";
                 }
             }
+        } else if (arg == "--fp-round") {
+            // Test-only: compare a headless run with the browser build, whose
+            // arithmetic always rounds to nearest.
+            if (needValue(i, &value)) {
+                if (value == "nearest" || value == "zero") {
+                    options.nearestRounding = value == "nearest";
+                } else {
+                    options.error = "--fp-round takes nearest or zero, not \"" + value + "\"";
+                }
+            }
         } else if (AsksForWindow(arg)) {
             options.windowed = true;
         } else if (arg.rfind("-", 0) == 0 && arg.size() > 1) {
@@ -157,6 +167,8 @@ std::string UsageText() {
            "  --frames N         end a headless run after N frames\n"
            "  --seed N           seed of the random numbers of a headless run\n"
            "  --sound-log FILE   write every sound call of a headless run to FILE\n"
+           "  --fp-round nearest (tests) keep float rounding at nearest in a headless run,\n"
+           "                     as the browser build computes\n"
            "  --selftest         show the window with a built-in test picture (--frames N)\n"
            "  --verbose          report the details of decoded music on standard error\n"
            "  --version          the game's version\n"

@@ -25,6 +25,7 @@ struct HostOptions {
     bool seeded = false;
     u32 seed = 0;
     bool verbose = false;
+    bool nearestRounding = false;  // headless test switch: keep round-to-nearest
     std::string error;  // not empty: the command line is wrong, and this says how
 };
 

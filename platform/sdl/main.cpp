@@ -78,6 +78,7 @@ int RunHeadless(const HostOptions& options, const std::string& dataFolder,
     settings.seeded = options.seeded;
     settings.seed = options.seed;
     settings.soundLogPath = options.soundLogPath;
+    settings.nearestRounding = options.nearestRounding;
     ScriptedPlatform platform(dataFolder, saveFolder);
     HeadlessRunner runner(platform, RealGame(), std::move(settings), std::cout);
     const int status = runner.Run();

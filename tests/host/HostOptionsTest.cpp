@@ -41,6 +41,9 @@ TEST(HostOptions, HeadlessOptionsAndMistakes) {
     EXPECT_EQ(120, run.frames);
     EXPECT_TRUE(run.seeded);
     EXPECT_EQ(4294967295u, run.seed);
+    EXPECT_FALSE(run.nearestRounding);
+    EXPECT_TRUE(ParseCommandLine({"--headless", "--fp-round", "nearest"}).nearestRounding);
+    EXPECT_FALSE(ParseCommandLine({"--fp-round", "up"}).error.empty()) << "only nearest or zero";
 
     EXPECT_FALSE(ParseCommandLine({"--seed", "4294967296"}).error.empty()) << "too big";
     EXPECT_FALSE(ParseCommandLine({"--frames", "-3"}).error.empty());
