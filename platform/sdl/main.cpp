@@ -8,13 +8,17 @@
 #include <fstream>
 #include <iostream>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "game/Game.h"
+#include "game/GameGlobals.h"
 #include "platform/HeadlessRunner.h"
 #include "platform/HostOptions.h"
 #include "platform/OggDecoder.h"
+#include "platform/ReplayPlayer.h"
+#include "platform/ReplayRecorder.h"
 #include "platform/ScriptedPlatform.h"
 #include "platform/SelfTestGame.h"
 #include "platform/sdl/SdlHost.h"
@@ -28,6 +32,31 @@ constexpr long kDefaultSelfTestFrames = 120;
 
 GameEntryPoints RealGame() {
     return GameEntryPoints{GameInit, GameInitError, GameShutdown, GameIsRunning, GameFrame};
+}
+
+// The score a replay is checked by.
+i32 GameScore() {
+    return gGame.score;
+}
+
+// --record FILE: the game's calls go through a recorder that writes the replay.
+int Recorded(const HostOptions& options, const char* host, const std::string& saveFolder,
+             const std::function<int(const GameEntryPoints&)>& run) {
+    if (options.recordPath.empty()) return run(RealGame());
+    ReplayRecorder recorder({options.recordPath, host, saveFolder, GameScore});
+    std::string error;
+    if (!recorder.Open(&error)) {
+        std::cerr << "brettspalt: " << error << "\n";
+        return 3;
+    }
+    const int status = run(recorder.Wrap(RealGame()));
+    if (!recorder.Close(&error)) {
+        std::cerr << "brettspalt: " << error << "\n";
+        return status != 0 ? status : 3;
+    }
+    std::cout << "recorded " << options.recordPath << ": " << recorder.Frames()
+              << " frames, score " << recorder.Score() << "\n";
+    return status;
 }
 
 std::string ExecutableFolder() {
@@ -51,7 +80,8 @@ void ReportSearchedFolders(const std::vector<std::string>& searched) {
 }
 
 int RunHeadless(const HostOptions& options, const std::string& dataFolder,
-                const std::string& saveFolder, const std::vector<std::string>& searched) {
+                const std::string& saveFolder, const std::vector<std::string>& searched,
+                const GameEntryPoints& game) {
     HeadlessRunner::Settings settings;
     if (!options.scriptPath.empty()) {
         std::ifstream in(options.scriptPath);
@@ -73,7 +103,7 @@ int RunHeadless(const HostOptions& options, const std::string& dataFolder,
     settings.seed = options.seed;
     settings.soundLogPath = options.soundLogPath;
     ScriptedPlatform platform(dataFolder, saveFolder);
-    HeadlessRunner runner(platform, RealGame(), std::move(settings), std::cout);
+    HeadlessRunner runner(platform, game, std::move(settings), std::cout);
     const int status = runner.Run();
     // Name the folders only when it was Data.lib that could not be had.
     const char* reason = GameInitError();
@@ -102,8 +132,18 @@ int main(int argc, char** argv) {
                                                   std::getenv("XDG_DATA_DIRS"), IsFile, &searched);
     const std::string saveFolder = SaveFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 
+    if (!options.replayPath.empty()) {
+        const int status =
+            PlayReplayFile(options.replayPath, dataFolder, RealGame(), GameScore, std::cout, std::cerr);
+        const char* reason = GameInitError();
+        if (status == 1 && reason != nullptr && std::strstr(reason, "Data.lib") != nullptr)
+            ReportSearchedFolders(searched);
+        return status;
+    }
     if (options.mode == HostOptions::Mode::Headless) {
-        return RunHeadless(options, dataFolder, saveFolder, searched);
+        return Recorded(options, "headless", saveFolder, [&](const GameEntryPoints& game) {
+            return RunHeadless(options, dataFolder, saveFolder, searched, game);
+        });
     }
 
     SdlHostSettings settings;
@@ -123,5 +163,6 @@ int main(int argc, char** argv) {
                   << " frames shown\n";
         return status != 0 ? status : (SelfTestFramesDrawn() >= frames ? 0 : 1);
     }
-    return RunSdlHost(settings, RealGame());
+    return Recorded(options, "desktop", saveFolder,
+                    [&](const GameEntryPoints& game) { return RunSdlHost(settings, game); });
 }
