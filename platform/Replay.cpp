@@ -399,10 +399,17 @@ bool DecodeReplay(const std::string& bytes, ReplayFile* replay, std::string* err
     RecordContext context;
     u64 frames = 0;
     bool ended = false;
+    // A record may repeat the clock steps of the one before in one byte; a
+    // run reads the clock a few times a frame, so far fewer readings than
+    // this mean a file made to blow up in memory.
+    const u64 readingsAllowed = 64 * static_cast<u64>(bytes.size()) + 4096;
+    u64 readings = 0;
     while (in.Ok() && !ended) {
         ReplayRecord r;
         DecodeRecord(in, context, &r);
         if (!in.Ok()) break;
+        readings += r.clock.size();
+        if (readings > readingsAllowed) in.Fail("more clock readings than any run makes");
         const bool first = result.records.empty();
         if (first != (r.kind == ReplayRecord::Kind::Init)) {
             in.Fail(first ? "a run that does not begin with the game's start"

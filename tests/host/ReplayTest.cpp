@@ -287,6 +287,15 @@ TEST(ReplayFileTest, BadFilesAreRefusedWithAReason) {
     refused([](ReplayFile& f) { f.end.frames = 4; }, "frame count");
     refused([](ReplayFile& f) { f.header.saveFiles[0].name = "../../.bashrc"; }, "unsafe name");
     refused([](ReplayFile& f) { f.records[0].checked = true; }, "check outside a frame");
+    refused(
+        [](ReplayFile& f) {
+            // Each frame repeats the clock steps of the one before in one
+            // byte: unbounded, this would take gigabytes to read.
+            f.records[1].clock.assign(5000, 1016);
+            f.records.insert(f.records.begin() + 2, 1000, f.records[1]);
+            f.end.frames += 1000;
+        },
+        "blown up in memory");
 
     // The player says so and ends with status 2 before anything runs.
     const fs::path cut = fs::temp_directory_path() / "brettspalt-replay-test-cut.rep";
