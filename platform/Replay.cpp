@@ -273,11 +273,11 @@ bool IsReplayQuery(u32 query) {
 
 std::string DescribeReplayQuery(u32 query) {
     static const char* const kNames[] = {
-        "IsUpArrowPressed",    "IsDownArrowPressed",   "IsLeftArrowPressed", "IsRightArrowPressed",
-        "IsCharKeyPressed",    "IsFunctionKeyPressed", "IsBackspacePressed", "IsEnterPressed",
-        "IsSpacePressed",      "GetDownArrowToggle",   "GetUpArrowToggle",   "IsEscapePressed",
-        "IsPausePressed",      "GetCharKeyToggle",     "IsLeftButtonPressed",
-        "IsRightButtonPressed", "GetMousePosition"};
+        "IsUpArrowPressed", "IsDownArrowPressed",   "IsLeftArrowPressed",  "IsRightArrowPressed",
+        "IsCharKeyPressed", "IsFunctionKeyPressed", "IsBackspacePressed",  "IsEnterPressed",
+        "IsSpacePressed",   "GetDownArrowToggle",   "GetUpArrowToggle",    "IsEscapePressed",
+        "IsPausePressed",   "GetCharKeyToggle",     "IsLeftButtonPressed", "IsRightButtonPressed",
+        "GetMousePosition"};
     const int slot = ReplayQuerySlot(query);
     const int argument = static_cast<int>(query & 0xFF);
     if (slot == kSlotCheatCode) return "IsCheatCodeEntered";
@@ -456,7 +456,8 @@ u64 FrameBufferHash(const u16* pixels, i32 width, i32 height, i32 pitchBytes) {
     u64 hash = 0xcbf29ce484222325ull;
     if (pixels == nullptr) return hash;
     for (i32 y = 0; y < height; ++y) {
-        const u16* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitchBytes / 2);
+        const u16* row =
+            pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitchBytes / 2);
         for (i32 x = 0; x < width; ++x) {
             hash = (hash ^ (row[x] & 0xFF)) * 0x100000001b3ull;
             hash = (hash ^ (row[x] >> 8)) * 0x100000001b3ull;

@@ -171,5 +171,7 @@ protected:
     virtual u32 AskClock(u32 live) = 0;
 
 private:
-    bool Ask(int slot, int argument, bool live) { return AskKey(ReplayQuery(slot, argument), live); }
+    bool Ask(int slot, int argument, bool live) {
+        return AskKey(ReplayQuery(slot, argument), live);
+    }
 };

@@ -51,8 +51,8 @@ bool ReplayPlayer::Advance(u32 query, bool wholeSlot) {
     }
     while (nextChange < record->changes.size() && record->changes[nextChange].call == call) {
         const ReplayChange& c = record->changes[nextChange++];
-        const bool same = wholeSlot ? ReplayQuerySlot(c.query) == ReplayQuerySlot(query)
-                                    : c.query == query;
+        const bool same =
+            wholeSlot ? ReplayQuerySlot(c.query) == ReplayQuerySlot(query) : c.query == query;
         if (!same) {
             Diverge("the game asked " + DescribeReplayQuery(query) + " where the recording has " +
                     DescribeReplayQuery(c.query));
@@ -141,10 +141,11 @@ int ReplayPlayer::Run(const GameEntryPoints& game) {
         if (r.checked && divergence.empty()) {
             const u64 hash = Hash();
             if (hash != r.hash) {
-                divergence = "in frame " + std::to_string(framesPlayed) +
-                             ": the picture differs from the recording (hash " + Hex(hash) + ", recorded " +
-                             Hex(r.hash) + "); the run went its own way after frame " +
-                             std::to_string(framesPlayed - std::min(framesPlayed, kReplayCheckEvery));
+                divergence =
+                    "in frame " + std::to_string(framesPlayed) +
+                    ": the picture differs from the recording (hash " + Hex(hash) + ", recorded " +
+                    Hex(r.hash) + "); the run went its own way after frame " +
+                    std::to_string(framesPlayed - std::min(framesPlayed, kReplayCheckEvery));
             }
         }
     }
@@ -177,8 +178,8 @@ public:
     bool Create(const std::vector<ReplaySaveFile>& files, std::string* error) {
         namespace fs = std::filesystem;
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/brettspalt-replay-XXXXXX";
+        std::string pattern = std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") +
+                              "/brettspalt-replay-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             *error = "no folder for the replay's saved files could be made in " + pattern;
             return false;
@@ -210,8 +211,8 @@ private:
 }  // namespace
 
 int PlayReplayFile(const std::string& path, const std::string& dataFolder,
-                   const GameEntryPoints& game, std::function<i32()> score,
-                   std::ostream& report, std::ostream& errors) {
+                   const GameEntryPoints& game, std::function<i32()> score, std::ostream& report,
+                   std::ostream& errors) {
     ReplayFile replay;
     std::string error;
     if (!ReadReplayFile(path, &replay, &error)) {
@@ -232,8 +233,8 @@ int PlayReplayFile(const std::string& path, const std::string& dataFolder,
                << (reason != nullptr && *reason != 0 ? reason : "reason unknown") << "\n";
         return status;
     }
-    report << "end frames " << player.FramesPlayed() << " score " << player.FinalScore()
-           << " hash " << Hex(player.LastFrameHash()) << "\n";
+    report << "end frames " << player.FramesPlayed() << " score " << player.FinalScore() << " hash "
+           << Hex(player.LastFrameHash()) << "\n";
     if (status == ReplayPlayer::kDiverged) {
         errors << "brettspalt: the replay " << path << " went another way than recorded, "
                << player.Divergence() << "\n"

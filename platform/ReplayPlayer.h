@@ -23,8 +23,7 @@ public:
     static constexpr int kBadFile = 2;
     static constexpr int kDiverged = 4;
 
-    ReplayPlayer(const ReplayFile& replay, ScriptedPlatform& platform,
-                 std::function<i32()> score);
+    ReplayPlayer(const ReplayFile& replay, ScriptedPlatform& platform, std::function<i32()> score);
 
     // Start, the recorded frames and shutdown. 0 when the run matched the
     // recording, 1 when the game could not start, kDiverged otherwise (the
@@ -73,5 +72,5 @@ private:
 // matched, 1 when the game could not start, 2 for a file that is no good
 // replay, 4 when the run went another way than recorded.
 int PlayReplayFile(const std::string& path, const std::string& dataFolder,
-                   const GameEntryPoints& game, std::function<i32()> score,
-                   std::ostream& report, std::ostream& errors);
+                   const GameEntryPoints& game, std::function<i32()> score, std::ostream& report,
+                   std::ostream& errors);

@@ -2,7 +2,6 @@
 #include "platform/ReplayRecorder.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
@@ -54,8 +53,8 @@ u32 ReplayRecorder::Frame(bool fullPresent) {
     r.KeepLastFrame();
     if (r.frames % kReplayCheckEvery == 0) {
         r.current.checked = true;
-        r.current.hash = FrameBufferHash(r.lastFrame.data(), r.lastWidth, r.lastHeight,
-                                         r.lastWidth * 2);
+        r.current.hash =
+            FrameBufferHash(r.lastFrame.data(), r.lastWidth, r.lastHeight, r.lastWidth * 2);
     }
     r.Finish();
     return band;
@@ -68,8 +67,8 @@ bool ReplayRecorder::Shutdown() {
     const bool result = game.shutdown();
     r.Finish();
     r.end.frames = r.frames;
-    r.end.lastFrameHash = FrameBufferHash(r.lastFrame.data(), r.lastWidth, r.lastHeight,
-                                          r.lastWidth * 2);
+    r.end.lastFrameHash =
+        FrameBufferHash(r.lastFrame.data(), r.lastWidth, r.lastHeight, r.lastWidth * 2);
     r.ended = r.writer.Finish(r.end, &r.error);
     return result;
 }

@@ -106,8 +106,9 @@ void Spit(const fs::path& path, const std::string& bytes) {
 class ReplayTest : public testing::Test {
 protected:
     void SetUp() override {
-        scratch = fs::temp_directory_path() /
-                  ("brettspalt-replay-test-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        scratch =
+            fs::temp_directory_path() /
+            ("brettspalt-replay-test-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
         fs::remove_all(scratch);
         fs::create_directories(scratch / "save");
         replay = scratch / "run.rep";
@@ -140,7 +141,8 @@ protected:
         settings.seeded = true;
         settings.seed = 99;
         ScriptedPlatform platform("", (scratch / "save").string());
-        ReplayRecorder recorder({replay.string(), "headless", (scratch / "save").string(), StandInScore});
+        ReplayRecorder recorder(
+            {replay.string(), "headless", (scratch / "save").string(), StandInScore});
         ASSERT_TRUE(recorder.Open(&error)) << error;
         std::ostringstream report;
         HeadlessRunner runner(platform, recorder.Wrap(StandIn(Variant::Same)), settings, report);
@@ -301,8 +303,8 @@ TEST(ReplayFileTest, BadFilesAreRefusedWithAReason) {
     const fs::path cut = fs::temp_directory_path() / "brettspalt-replay-test-cut.rep";
     Spit(cut, good.substr(0, good.size() / 2));
     std::ostringstream report, errors;
-    EXPECT_EQ(ReplayPlayer::kBadFile,
-              PlayReplayFile(cut.string(), "", StandIn(Variant::Same), StandInScore, report, errors));
+    EXPECT_EQ(ReplayPlayer::kBadFile, PlayReplayFile(cut.string(), "", StandIn(Variant::Same),
+                                                     StandInScore, report, errors));
     EXPECT_NE(std::string::npos, errors.str().find("cut short")) << errors.str();
     EXPECT_EQ(ReplayPlayer::kBadFile,
               PlayReplayFile((fs::temp_directory_path() / "no-such-replay.rep").string(), "",
