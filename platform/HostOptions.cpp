@@ -91,6 +91,10 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
             if (needValue(i, &value)) options.scriptPath = value;
         } else if (arg == "--sound-log") {
             if (needValue(i, &value)) options.soundLogPath = value;
+        } else if (arg == "--record") {
+            if (needValue(i, &value)) options.recordPath = value;
+        } else if (arg == "--replay") {
+            if (needValue(i, &value)) options.replayPath = value;
         } else if (arg == "--frames") {
             if (needValue(i, &value)) {
                 if (ParseNumber(value, 1000000000ull, &number)) {
@@ -132,6 +136,20 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
         options.error = "--sound-log is for headless runs (--headless)";
         return options;
     }
+    // A replay brings its own input, seed and length, and is played headless.
+    if (!options.replayPath.empty() && !help) {
+        if (!options.scriptPath.empty() || options.seeded || options.frames >= 0 ||
+            !options.recordPath.empty() || !options.soundLogPath.empty() || selfTest) {
+            options.error = "--replay takes its input, seed and length from the recording; "
+                            "it goes with --data only";
+            return options;
+        }
+        headless = true;
+    }
+    if (!options.recordPath.empty() && selfTest && !headless && !help) {
+        options.error = "--record is for the game, not the self-test";
+        return options;
+    }
     if (help) {
         options.mode = HostOptions::Mode::Help;
     } else if (version) {
@@ -146,9 +164,10 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return "Usage: brettspalt [--window | --fullscreen] [--scale N] [--smooth] [--nosound]\n"
-           "                  [--data DIR] [--portable] [--pause-on-focus-loss]\n"
+           "                  [--data DIR] [--portable] [--pause-on-focus-loss] [--record FILE]\n"
            "       brettspalt --headless [--script FILE] [--frames N] [--seed N] [--data DIR]\n"
-           "                  [--sound-log FILE]\n"
+           "                  [--sound-log FILE] [--record FILE]\n"
+           "       brettspalt --replay FILE [--data DIR]\n"
            "\n"
            "  --window, /WINDOW  play in a window instead of full screen\n"
            "  --fullscreen       play in full screen (the default, unless a window was\n"
@@ -169,6 +188,9 @@ std::string UsageText() {
            "  --sound-log FILE   write every sound call of a headless run to FILE\n"
            "  --fp-round nearest (tests) keep float rounding at nearest in a headless run,\n"
            "                     as the browser build computes\n"
+           "  --record FILE      write a replay of the run (desktop or headless) to FILE\n"
+           "  --replay FILE      play a replay headless and check it against the recording\n"
+           "                     (see docs/replays.md)\n"
            "  --selftest         show the window with a built-in test picture (--frames N)\n"
            "  --verbose          report the details of decoded music on standard error\n"
            "  --version          the game's version\n"

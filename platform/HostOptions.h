@@ -21,6 +21,8 @@ struct HostOptions {
     std::string dataFolder;    // empty: look in the usual places
     std::string scriptPath;    // headless input script; empty: none
     std::string soundLogPath;  // headless: where the sound log goes; empty: none
+    std::string recordPath;    // --record: write a replay of the run there; empty: none
+    std::string replayPath;    // --replay: play this replay headless; empty: none
     long frames = -1;          // headless / self-test: frames to run; -1: until the end
     bool seeded = false;
     u32 seed = 0;
@@ -34,7 +36,7 @@ extern const char kGameVersion[];
 
 // "/WINDOW" anywhere in an argument, in any letter case (even inside a longer
 // word, as the game has always accepted it), or --window gives a window. The
-// values of --data, --script and --sound-log are paths and are not searched for it.
+// values of --data, --script, --sound-log, --record and --replay are paths and are not searched for it.
 HostOptions ParseCommandLine(const std::vector<std::string>& args);
 
 // The text of --help (every option) and of --version.

@@ -8,15 +8,19 @@
 #include <fstream>
 #include <iostream>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "game/Game.h"
+#include "game/GameGlobals.h"
 #include "platform/HeadlessRunner.h"
 #include "platform/HostOptions.h"
 #include "platform/HostSettings.h"
 #include "platform/OggDecoder.h"
 #include "platform/PngWriter.h"
+#include "platform/ReplayPlayer.h"
+#include "platform/ReplayRecorder.h"
 #include "platform/ScriptedPlatform.h"
 #include "platform/SelfTestGame.h"
 #include "platform/sdl/SdlHost.h"
@@ -34,6 +38,31 @@ GameEntryPoints RealGame() {
     game.getSwitches = GameGetSwitches;
     game.pause = GamePause;
     return game;
+}
+
+// The score a replay is checked by.
+i32 GameScore() {
+    return gGame.score;
+}
+
+// --record FILE: the game's calls go through a recorder that writes the replay.
+int Recorded(const HostOptions& options, const char* host, const std::string& saveFolder,
+             const std::function<int(const GameEntryPoints&)>& run) {
+    if (options.recordPath.empty()) return run(RealGame());
+    ReplayRecorder recorder({options.recordPath, host, saveFolder, GameScore});
+    std::string error;
+    if (!recorder.Open(&error)) {
+        std::cerr << "brettspalt: " << error << "\n";
+        return 3;
+    }
+    const int status = run(recorder.Wrap(RealGame()));
+    if (!recorder.Close(&error)) {
+        std::cerr << "brettspalt: " << error << "\n";
+        return status != 0 ? status : 3;
+    }
+    std::cout << "recorded " << options.recordPath << ": " << recorder.Frames()
+              << " frames, score " << recorder.Score() << "\n";
+    return status;
 }
 
 std::string ExecutableFolder() {
@@ -57,7 +86,8 @@ void ReportSearchedFolders(const std::vector<std::string>& searched) {
 }
 
 int RunHeadless(const HostOptions& options, const std::string& dataFolder,
-                const std::string& saveFolder, const std::vector<std::string>& searched) {
+                const std::string& saveFolder, const std::vector<std::string>& searched,
+                const GameEntryPoints& game) {
     HeadlessRunner::Settings settings;
     if (!options.scriptPath.empty()) {
         std::ifstream in(options.scriptPath);
@@ -80,7 +110,7 @@ int RunHeadless(const HostOptions& options, const std::string& dataFolder,
     settings.soundLogPath = options.soundLogPath;
     settings.nearestRounding = options.nearestRounding;
     ScriptedPlatform platform(dataFolder, saveFolder);
-    HeadlessRunner runner(platform, RealGame(), std::move(settings), std::cout);
+    HeadlessRunner runner(platform, game, std::move(settings), std::cout);
     const int status = runner.Run();
     // Name the folders only when it was Data.lib that could not be had.
     const char* reason = GameInitError();
@@ -116,8 +146,18 @@ int main(int argc, char** argv) {
         options.portable ? ExecutableFolder()
                          : SaveFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 
+    if (!options.replayPath.empty()) {
+        const int status =
+            PlayReplayFile(options.replayPath, dataFolder, RealGame(), GameScore, std::cout, std::cerr);
+        const char* reason = GameInitError();
+        if (status == 1 && reason != nullptr && std::strstr(reason, "Data.lib") != nullptr)
+            ReportSearchedFolders(searched);
+        return status;
+    }
     if (options.mode == HostOptions::Mode::Headless) {
-        return RunHeadless(options, dataFolder, saveFolder, searched);
+        return Recorded(options, "headless", saveFolder, [&](const GameEntryPoints& game) {
+            return RunHeadless(options, dataFolder, saveFolder, searched, game);
+        });
     }
 
     SdlHostSettings settings;
@@ -175,7 +215,8 @@ int main(int argc, char** argv) {
         ScreenshotFolderFor(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
                             std::getenv("HOME"), inFolder(saveFolder, "screenshots"));
     settings.remember = &remembered;
-    const int status = RunSdlHost(settings, RealGame());
+    const int status = Recorded(options, "desktop", saveFolder,
+                                [&](const GameEntryPoints& game) { return RunSdlHost(settings, game); });
     if (status == 0 && !settingsPath.empty()) {
         std::string error;
         if (!SaveSettings(settingsPath, remembered, &error)) {

@@ -88,6 +88,25 @@ TEST(HostOptions, DesktopOptions) {
     EXPECT_EQ(std::string("brettspalt ") + kGameVersion + "\n", VersionText());
 }
 
+TEST(HostOptions, RecordAndReplay) {
+    const HostOptions record = ParseCommandLine({"--window", "--record", "run.rep"});
+    EXPECT_TRUE(record.error.empty()) << record.error;
+    EXPECT_EQ(HostOptions::Mode::Play, record.mode) << "the desktop game records";
+    EXPECT_EQ("run.rep", record.recordPath);
+    EXPECT_EQ(HostOptions::Mode::Headless,
+              ParseCommandLine({"--headless", "--script", "s", "--record", "r"}).mode);
+
+    const HostOptions replay = ParseCommandLine({"--replay", "run.rep", "--data", "d"});
+    EXPECT_TRUE(replay.error.empty()) << replay.error;
+    EXPECT_EQ(HostOptions::Mode::Headless, replay.mode) << "a replay is always played headless";
+    EXPECT_EQ("run.rep", replay.replayPath);
+    for (const char* other : {"--script", "--seed", "--frames", "--record", "--sound-log"}) {
+        EXPECT_FALSE(ParseCommandLine({"--replay", "r", other, "1"}).error.empty())
+            << "the recording decides " << other;
+    }
+    EXPECT_FALSE(ParseCommandLine({"--record"}).error.empty()) << "value missing";
+}
+
 TEST(HostOptions, DataFolderIsLookedForInOrder) {
     std::set<std::string> present;
     auto exists = [&](const std::string& path) { return present.count(path) > 0; };
