@@ -23,10 +23,10 @@ volatile std::uint32_t sink = 0;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static TempDir dir;
+    static ScriptedPlatform platform(dir.Path(), dir.Path());
     static std::vector<std::uint16_t> frame(kWidth * kHeight);
     dir.Write("Data.lib", std::string(reinterpret_cast<const char*>(data), size));
 
-    ScriptedPlatform platform(dir.Path(), dir.Path());
     AssetLibrary library(&platform);
     if (!library.Open("Data.lib")) return 0;
     library.Touch(static_cast<i32>(size / 4) + 100);  // more words than there are
