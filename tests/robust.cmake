@@ -7,9 +7,9 @@
 if(NOT BRETTSPALT_SANITIZE)
   return()
 endif()
-add_executable(robust_save_loop ${CMAKE_CURRENT_SOURCE_DIR}/robust/SaveLoop.cpp)
+add_executable(robust_save_loop ${CMAKE_CURRENT_SOURCE_DIR}/robust/tools/SaveLoop.cpp)
 brettspalt_link_game(robust_save_loop)
-add_executable(robust_damage ${CMAKE_CURRENT_SOURCE_DIR}/robust/Damage.cpp)
+add_executable(robust_damage ${CMAKE_CURRENT_SOURCE_DIR}/robust/tools/Damage.cpp)
 
 if(TARGET brettspalt)
   add_test(NAME robust_killed_save
