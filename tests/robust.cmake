@@ -27,9 +27,9 @@ if(TARGET brettspalt)
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/robust/damaged_data.sh
                    $<TARGET_FILE:brettspalt> $<TARGET_FILE:robust_damage> ${PROJECT_SOURCE_DIR}
                    ${BRETTSPALT_SHIPPED_DATA_DIR} ${CMAKE_CURRENT_BINARY_DIR}/robust/damaged_data 200)
-  set_tests_properties(robust_damaged_data PROPERTIES TIMEOUT 1500 LABELS robust)
+  set_tests_properties(robust_damaged_data PROPERTIES TIMEOUT 1500 LABELS robust COST 10000)
   add_test(NAME robust_soak
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/robust/soak.sh $<TARGET_FILE:brettspalt>
                    ${BRETTSPALT_SHIPPED_DATA_DIR} ${CMAKE_CURRENT_BINARY_DIR}/robust/soak 20000)
-  set_tests_properties(robust_soak PROPERTIES TIMEOUT 1200 LABELS robust)
+  set_tests_properties(robust_soak PROPERTIES TIMEOUT 1200 LABELS robust COST 10000)
 endif()

@@ -8,20 +8,45 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
+
+namespace {
+
+// A buffer that is not cleared first: it is read over at once.
+struct Bytes {
+    explicit Bytes(std::size_t n) : data_(new char[n]), size_(n) {}
+    char* data() { return data_.get(); }
+    std::size_t size() const { return size_; }
+    void resize(std::size_t n) { size_ = std::min(size_, n); }
+    bool empty() const { return size_ == 0; }
+    char& operator[](std::size_t i) { return data_[i]; }
+    char* begin() { return data_.get(); }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: robust_damage IN OUT SEED\n");
         return 64;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() && in.fail()) return 1;
+    // Read and written in one piece each: archives are tens of megabytes.
+    std::FILE* in = std::fopen(argv[1], "rb");
+    if (!in) return 1;
+    std::fseek(in, 0, SEEK_END);
+    const long inSize = std::ftell(in);
+    std::fseek(in, 0, SEEK_SET);
+    Bytes bytes(inSize < 0 ? 0 : static_cast<std::size_t>(inSize));
+    const bool read = std::fread(bytes.data(), 1, bytes.size(), in) == bytes.size();
+    std::fclose(in);
+    if (!read) return 1;
     const unsigned long seed = std::strtoul(argv[3], nullptr, 10);
     std::mt19937_64 random(seed * 0x9E3779B97F4A7C15ull + 1);
     auto below = [&](std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(random() % n); };
@@ -53,8 +78,10 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::FILE* out = std::fopen(argv[2], "wb");
+    if (!out) return 1;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (std::fclose(out) != 0 || !written) return 1;
     std::printf("%s\n", kind);
-    return out ? 0 : 1;
+    return 0;
 }
