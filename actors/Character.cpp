@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "actors/FarPosition.h"
 #include "blit/Blitter.h"
 #include "game/AssetLibrary.h"
 #include "game/GameGlobals.h"
@@ -96,8 +97,13 @@ void Character::AdvanceAnimation(float dt) {
         }
     } else {
         const float lastF = static_cast<float>(last);
-        const float wrap = static_cast<float>(last * anim.frameStep);
+        const float wrap = static_cast<float>(static_cast<long long>(last) * anim.frameStep);
         while (framePosition > lastF || framePosition < 0.0f) {
+            // A modded speed or frame step can throw the position so far that
+            // one cycle more or less no longer changes the float.
+            if (std::fabs(framePosition) >= kFarPosition) {
+                framePosition = std::fmod(framePosition, lastF);
+            }
             // One cycle is `last` frame units long. A wrap that would lead
             // further away (a step against the animation's direction) goes
             // back by one cycle instead, so the loop always ends.
@@ -133,8 +139,7 @@ void Character::SetPosition(float p) {
     // or subtracting the width no longer changes a float and the wrap below
     // would never end: bring such values near the ring first. Positions the
     // game produces itself never come near this bound.
-    if (std::fabs(p) >= 1048576.0f) p = std::fmod(p, w);
-    position = p;
+    position = NearRing(p, w);
     while (position < 0.0f) position += w;
     while (position >= w) position -= w;
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "actors/FarPosition.h"
 #include "actors/PlayerCharacter.h"
 #include "actors/WorldObject.h"
 #include "game/GameGlobals.h"
@@ -160,6 +161,7 @@ bool NonPlayerCharacter::Update(float dt, float /*scrollSpeed*/) {
 
     const float w = static_cast<float>(RingWidth());
     if (!std::isfinite(position)) position = 0.0f;
+    position = NearRing(position, w);  // a modded speed of 1e38 gets here
     while (position > w) position -= w;
     while (position < 0.0f) position += w;
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "actors/AnimationTable.h"
+#include "actors/FarPosition.h"
 #include "actors/PlayerCharacter.h"
 #include "actors/WorldObject.h"
 #include "blit/Blitter.h"
@@ -46,6 +47,7 @@ float RingOffset(float a, float b) {
     const float h = static_cast<float>(RingWidth() / 2);
     float d = b - a;
     if (!std::isfinite(d)) return d;
+    d = NearRing(d, w);
     while (d > h) d -= w;
     while (d < -h) d += w;
     return d;
@@ -92,6 +94,7 @@ i32 CentredX(const char* text, i32 x) {
 i32 FindObject(float x, i32 type, float range, bool skipLocked) {
     const float w = static_cast<float>(RingWidth());
     if (!std::isfinite(x)) return -1;
+    x = NearRing(x, w);
     while (x < 0.0f) x += w;
     const float point = x + 0.5f;
     for (i32 i = 0; i < PlacedCount(); ++i) {
@@ -215,6 +218,7 @@ void DrawObject(WorldObject& o, float viewLeft, float dt) {
     // is, so that objects and figures are placed alike.
     const float w = static_cast<float>(RingWidth());
     float centre = std::isfinite(viewLeft) ? viewLeft + 0.5f : 0.5f;
+    centre = NearRing(centre, w);
     while (centre < 0.0f) centre += w;
     while (centre >= w) centre -= w;
     const float offset = 0.5f - RingOffset(o.position, centre);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "actors/FarPosition.h"
 #include "game/GameGlobals.h"
 
 WorldObject gObjects[kMaxObjects];
@@ -15,7 +16,10 @@ void SpawnObject(WorldObject& object, float position, i32 type, const char* name
     const i32 keptProbability = object.bonusProbability;
     object = WorldObject{};
     object.bonusProbability = keptProbability;
-    object.position = position;
+    // A piece placed far off the street (or at an undefined place) is brought
+    // onto it with the width in force now; the searches wrap it from there.
+    const i32 width = gLevel.playfieldWidth < 1 ? 1 : gLevel.playfieldWidth;
+    object.position = NearRing(position, static_cast<float>(width));
     object.objectType = type;
     object.picture.Assign(name != nullptr ? name : "");
     object.cutSoundRef.Init("");

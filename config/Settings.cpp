@@ -166,7 +166,14 @@ bool HandlePlayfieldWidth(const char* keyword) {
 
 bool HandleTime(const char* keyword) {
     LineValues values(keyword);
-    return values.Int(&gGame.timeLeft) || FailLine();
+    i32 seconds = 0;
+    if (!values.Int(&seconds)) return FailLine();
+    // The clock counts down from here in whole seconds: more than eleven days
+    // either way means nothing more, and the countdown's arithmetic must not
+    // run past the integer's end.
+    constexpr i32 kMaxSeconds = 999999;
+    gGame.timeLeft = seconds > kMaxSeconds ? kMaxSeconds : (seconds < -kMaxSeconds ? -kMaxSeconds : seconds);
+    return true;
 }
 
 bool HandleScrollSpeed(const char* keyword) {

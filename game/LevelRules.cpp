@@ -4,6 +4,7 @@
 #include "game/LevelRules.h"
 
 #include "actors/AnimationTable.h"
+#include "actors/FarPosition.h"
 #include "actors/NonPlayerCharacter.h"
 #include "actors/PlayerCharacter.h"
 #include "actors/WorldObject.h"
@@ -72,7 +73,7 @@ void LevelEndTest(bool hitNow) {
     if (hitNow) {
         LoseLife();
     } else if (gasLeft || canisterLeft) {
-        AddScore(gLevel.timeBonusPerSecond * gGame.timeLeft);
+        AddScore(LevelTimeBonus());
         SetScreenState(LevelWon, 4000);
         SelectMusic(0);
         PlayCue(Animation(AII_LevelWon));
@@ -294,6 +295,11 @@ float UpdateScroll(float dt, float scrollInput) {
     if (scrollInput == 0.0f) gLevel.scrollSpeed = gLevel.scrollSpeed * 0.2f;
     gLevel.middlePos += gLevel.scrollFactor[2] * gLevel.scrollSpeed * dt;
     gLevel.playfieldPos += gLevel.scrollFactor[1] * gLevel.scrollSpeed * dt;
+    // A modded scroll factor of 1e30 throws the view far off the street; bring
+    // it back so that every wrap of it ends.
+    const float width = static_cast<float>(gLevel.playfieldWidth < 1 ? 1 : gLevel.playfieldWidth);
+    gLevel.middlePos = NearRing(gLevel.middlePos, width);
+    gLevel.playfieldPos = NearRing(gLevel.playfieldPos, width);
     return gLevel.playfieldPos;
 }
 
@@ -320,9 +326,15 @@ void ChangeTimeLeft(i32 seconds) {
     if (static_cast<i32>(gGame.clockStart - now) > 0) gGame.clockStart = now;
 }
 
+i32 LevelTimeBonus() {
+    return SaturateToI32(static_cast<long long>(gLevel.timeBonusPerSecond) * gGame.timeLeft);
+}
+
 void AddScore(i32 points) {
     i32 old = gGame.score;
-    gGame.score += points;
+    // Modded points and bonuses can be as large as an integer goes; the score
+    // stops at the largest (or smallest) one instead of wrapping round.
+    gGame.score = SaturateToI32(static_cast<long long>(old) + points);
     for (i32 k = 1; k <= 3; ++k) {
         i32 threshold = gLevel.extraLifeScore[k];
         if (threshold != 0 && old < threshold && gGame.score >= threshold) {
@@ -347,7 +359,7 @@ void AwardBonus(bool streakUnbroken, const WorldObject& piece) {
             break;
         case 2:
             PlayCue(Animation(AII_Extra2));
-            displayTime = static_cast<float>(75 * value);
+            displayTime = 75.0f * static_cast<float>(value);
             break;
         case 3:
             PlayCue(Animation(AII_Extra3));
@@ -355,7 +367,7 @@ void AwardBonus(bool streakUnbroken, const WorldObject& piece) {
             break;
         case 4:
             PlayCue(Animation(AII_Extra4));
-            displayTime = static_cast<float>(75 * value);
+            displayTime = 75.0f * static_cast<float>(value);
             break;
         default:
             break;
@@ -372,7 +384,8 @@ void AddBonus(i32 type, float displayTime, i32 value) {
     if (type < 1 || type > 4) return;
     gLevel.bonusTimer[type] += displayTime;
     if (type == 1 || type == 3)
-        gLevel.bonusPayout[type] += value;
+        gLevel.bonusPayout[type] =
+            SaturateToI32(static_cast<long long>(gLevel.bonusPayout[type]) + value);
     else
         gLevel.bonusPayout[type] = 0;
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -21,6 +22,13 @@ std::string GameNameToPath(const char* gameName) {
     std::string path = gameName ? gameName : "";
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
+}
+
+// A save that did not happen is said on standard error, with the file and the
+// reason; the game shows its own note.
+void ReportSaveFailure(const std::string& path, const char* reason) {
+    std::fprintf(stderr, "brettspalt: could not save %s: %s (the old file is kept)\n",
+                 path.c_str(), reason);
 }
 
 bool IsAbsolute(const std::string& path) {
@@ -111,6 +119,17 @@ void FileServices::SetDataFolder(std::string dir) {
 }
 void FileServices::SetSaveFolder(std::string dir) {
     saveFolder = std::move(dir);
+    if (saveFolder.empty()) return;
+    DIR* folder = ::opendir(saveFolder.c_str());
+    if (!folder) return;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".new") != 0) continue;
+        const std::string path = Join(saveFolder, name);
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
+    }
+    ::closedir(folder);
 }
 
 std::string FileServices::PathForReading(const char* gameName) const {
@@ -193,7 +212,10 @@ FileHandle FileServices::OpenDisk(const char* name, u8 mode) {
     const std::string path = write ? PathForWriting(name) : PathForReading(name);
     // No sharing: a file we hold open cannot be opened again (and must not be
     // truncated by the attempt).
-    if (IsOpenOnDisk(path)) return kNoFile;
+    if (IsOpenOnDisk(path)) {
+        if (write) ReportSaveFailure(path, "it is open already");
+        return kNoFile;
+    }
 
     // A file opened for writing only (the high-score table) is written to a
     // temporary file in the same folder and renamed over the old one when it
@@ -212,7 +234,10 @@ FileHandle FileServices::OpenDisk(const char* name, u8 mode) {
     do {
         fd = ::open(openPath.c_str(), flags, 0644);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return kNoFile;
+    if (fd < 0) {
+        if (write) ReportSaveFailure(path, std::strerror(errno));
+        return kNoFile;
+    }
 
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -240,10 +265,18 @@ bool FileServices::CloseDisk(FileHandle h) {
     openFiles.erase(it);
     if (file.target.empty()) return ::close(file.fd) == 0;
 
-    bool ok = !file.writeFailed && ::fsync(file.fd) == 0;
-    ok = ::close(file.fd) == 0 && ok;
-    if (ok) ok = ::rename(file.temp.c_str(), file.target.c_str()) == 0;
-    if (!ok) ::unlink(file.temp.c_str());
+    int error = file.writeFailed ? file.writeError : 0;
+    if (error == 0 && !file.writeFailed && ::fsync(file.fd) != 0) error = errno;
+    if (::close(file.fd) != 0 && error == 0) error = errno;
+    bool ok = !file.writeFailed && error == 0;
+    if (ok && ::rename(file.temp.c_str(), file.target.c_str()) != 0) {
+        error = errno;
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(file.temp.c_str());
+        ReportSaveFailure(file.target, error != 0 ? std::strerror(error) : "a write failed");
+    }
     return ok;
 }
 
@@ -315,6 +348,7 @@ i32 FileServices::Write(FileHandle h, const void* buffer, u32 count, bool isMemo
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) {
             file->writeFailed = true;
+            file->writeError = r < 0 ? errno : ENOSPC;
             return -1;
         }
         done += static_cast<u32>(r);

@@ -38,6 +38,8 @@ public:
     // Folders for relative names. Empty means the current directory for the
     // data folder; an empty save folder makes writes go to the data folder.
     void SetDataFolder(std::string dir);
+    // Also removes the temporary "*.new" files a save killed half-way left in
+    // that folder: the file they were to replace is still whole.
     void SetSaveFolder(std::string dir);
     const std::string& DataFolder() const { return dataFolder; }
     const std::string& SaveFolder() const { return saveFolder; }
@@ -90,6 +92,7 @@ private:
         std::string target;  // empty: written in place
         std::string temp;
         bool writeFailed = false;
+        int writeError = 0;  // errno of the failed write
     };
 
     MemorySlot* FindMemory(FileHandle h);

@@ -378,6 +378,9 @@ HeadlessRunner::HeadlessRunner(ScriptedPlatform& platform, const GameEntryPoints
                                Settings settings, std::ostream& report)
     : platform(platform), game(game), settings(std::move(settings)), report(report) {
     eventDone.assign(this->settings.script.size(), false);
+    // Without a window the game's message boxes (a parse error in a level
+    // file) would go unseen: they go to standard error.
+    platform.EchoMessagesTo(stderr);
 }
 
 bool HeadlessRunner::ApplyDueEvents(bool withOutputs) {

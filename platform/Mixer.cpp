@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 using u64 = std::uint64_t;
 using i64 = std::int64_t;
@@ -19,6 +21,13 @@ u32 ReadLe16(const u8* p) {
 
 // Frames the device is usually asked for at once; more grows the buffer.
 constexpr int kTypicalMixFrames = 4096;
+
+void ReportRefused(const WaveFormat& format) {
+    std::fprintf(stderr,
+                 "sound: a sound of %u channel(s) at %u Hz (%u bytes) cannot be played "
+                 "(too long after conversion to %u Hz, or out of memory); it stays silent\n",
+                 format.channels, format.sampleRate, format.dataSize, Mixer::kOutputRate);
+}
 
 }  // namespace
 
@@ -57,6 +66,16 @@ bool ParseWave(const void* image, u32 imageSize, WaveFormat* format) {
     return false;
 }
 
+u64 ConvertedFrames(const WaveFormat& format, u32 outputRate) {
+    const u32 bytesPerSample = format.bitsPerSample == 8 ? 1 : 2;
+    if (format.channels == 0 || format.sampleRate == 0 || outputRate == 0) return 0;
+    const u64 inFrames = format.dataSize / (bytesPerSample * format.channels);
+    if (inFrames == 0) return 0;
+    if (format.sampleRate == outputRate) return inFrames;
+    // Below 2^32 frames times a rate below 2^32: no overflow in 64 bits.
+    return std::max<u64>(1, inFrames * outputRate / format.sampleRate);
+}
+
 std::vector<i16> ConvertToOutput(const void* image, const WaveFormat& format, u32 outputRate) {
     const u8* data = static_cast<const u8*>(image) + format.dataOffset;
     const bool eightBit = format.bitsPerSample == 8;
@@ -72,9 +91,19 @@ std::vector<i16> ConvertToOutput(const void* image, const WaveFormat& format, u3
         return static_cast<i16>(p[0] | p[1] << 8);
     };
 
+    // A damaged or hostile image may declare a rate of 1 Hz: converted, a few
+    // bytes would become terabytes. Longer than the mixer will play is refused
+    // before anything is allocated.
+    const u64 outFrames = ConvertedFrames(format, outputRate);
+    if (outFrames == 0 || outFrames > kMaxConvertedFrames) return {};
+
     std::vector<i16> out;
+    try {
+        out.resize(outFrames * 2);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
     if (format.sampleRate == outputRate) {
-        out.resize(inFrames * 2);
         for (u64 i = 0; i < inFrames; ++i) {
             out[2 * i] = static_cast<i16>(sampleAt(i, 0));
             out[2 * i + 1] = static_cast<i16>(sampleAt(i, 1));
@@ -83,9 +112,7 @@ std::vector<i16> ConvertToOutput(const void* image, const WaveFormat& format, u3
     }
     // Linear interpolation; the step between output frames in 32.32 fixed
     // point of input frames.
-    const u64 outFrames = std::max<u64>(1, inFrames * outputRate / format.sampleRate);
     const u64 step = (u64(format.sampleRate) << 32) / outputRate;
-    out.resize(outFrames * 2);
     u64 position = 0;
     for (u64 i = 0; i < outFrames; ++i, position += step) {
         const u64 frame = std::min(position >> 32, inFrames - 1);
@@ -168,9 +195,15 @@ Mixer::Sound* Mixer::FindOrRegister(const void* wave, u32 waveSize) {
 // needed; the bytes of the image need only be valid during that call.
 bool Mixer::EnsureSamples(Sound& sound, const void* wave) {
     if (sound.samples) return true;
+    if (sound.refused) return false;
     auto converted =
         std::make_shared<const std::vector<i16>>(ConvertToOutput(wave, sound.format, kOutputRate));
-    if (converted->empty()) return false;
+    if (converted->empty()) {
+        // Stays silent for the rest of the run; one line says why.
+        sound.refused = true;
+        ReportRefused(sound.format);
+        return false;
+    }
     Guard guard(lock);
     sound.samples = std::move(converted);
     return true;
@@ -292,7 +325,10 @@ bool Mixer::PlayFileLooped(const void* wave, u32 waveSize) {
     if (!device || !ParseWave(wave, waveSize, &format)) return false;
     auto converted =
         std::make_shared<const std::vector<i16>>(ConvertToOutput(wave, format, kOutputRate));
-    if (converted->empty()) return false;
+    if (converted->empty()) {
+        ReportRefused(format);
+        return false;
+    }
     Guard guard(lock);
     fileVoice.samples = std::move(converted);
     fileVoice.position = 0;

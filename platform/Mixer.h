@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -30,9 +31,19 @@ struct WaveFormat {
 // image holds is cut to what is there.
 bool ParseWave(const void* image, u32 imageSize, WaveFormat* format);
 
+// The longest sound the mixer converts and plays: ten minutes at its output
+// rate (about 100 MB of samples). A longer one is refused.
+constexpr std::uint64_t kMaxConvertedFrames = 10ull * 60 * 44100;
+
+// How many output frames the conversion of a parsed image to outputRate
+// makes; 0 when it holds no whole frame.
+std::uint64_t ConvertedFrames(const WaveFormat& format, u32 outputRate);
+
 // Converts the samples of a parsed image to interleaved 16-bit stereo at
 // outputRate (linear interpolation). 8-bit images are unsigned 8-bit PCM;
-// every other image is read as 16-bit PCM.
+// every other image is read as 16-bit PCM. Empty when there is nothing to
+// play, when the result would be longer than kMaxConvertedFrames (an image
+// that declares a rate of a few Hz) or when the memory for it is not there.
 std::vector<i16> ConvertToOutput(const void* image, const WaveFormat& format, u32 outputRate);
 
 class Mixer {
@@ -107,6 +118,7 @@ private:
         const void* key = nullptr;
         WaveFormat format;
         bool loopFlag = false;  // started with Loop at least once
+        bool refused = false;   // its samples could not be converted (said once)
         Samples samples;        // output format, made when voice 0 is created
         std::array<Voice, kVoicesPerSound> voices{};
     };

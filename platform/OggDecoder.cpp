@@ -2,6 +2,8 @@
 // layers and libvorbis's synthesis, one 4096-byte piece of input at a time.
 #include "platform/OggDecoder.h"
 
+#include "platform/Mixer.h"
+
 #include <ogg/ogg.h>
 #include <vorbis/codec.h>
 
@@ -391,5 +393,8 @@ void SetVerbose(bool verbose) {
 }  // namespace OggDecoder
 
 bool DecodeOggToWave(const void* ogg, i32 oggSize, void** wave, u32* waveSize) {
-    return OggDecoder::DecodeWithLimit(ogg, oggSize, wave, waveSize, 0xFFFFFFFFu);
+    // A few kilobytes of Ogg can hold hours of silence. Nothing longer than
+    // the mixer plays (ten minutes of 16-bit stereo at 44100 Hz) is decoded.
+    return OggDecoder::DecodeWithLimit(ogg, oggSize, wave, waveSize,
+                                       44 + kMaxConvertedFrames * 2 * 2);
 }

@@ -15,7 +15,8 @@
 // bits; the decoding itself always runs under round-to-nearest, which the
 // library needs, and the caller's mode is restored before returning.
 // False on any failure, with *wave and *waveSize untouched; the reason goes
-// to standard error.
+// to standard error. An image longer than the mixer plays (kMaxConvertedFrames
+// of stereo) fails too.
 bool DecodeOggToWave(const void* ogg, i32 oggSize, void** wave, u32* waveSize);
 
 namespace OggDecoder {

@@ -404,6 +404,10 @@ void ScriptedPlatform::PlayBeep() {
 
 void ScriptedPlatform::ShowMessage(const char* text, const char* caption) {
     messages.emplace_back(text ? text : "", caption ? caption : "");
+    if (messageEcho) {
+        std::fprintf(messageEcho, "%s: %s\n", messages.back().second.c_str(),
+                     messages.back().first.c_str());
+    }
 }
 
 bool ScriptedPlatform::IsCheatCodeEntered() {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <utility>
@@ -52,6 +53,9 @@ public:
     void SetPollHook(std::function<void()> hook);
     // Whether the mouse position can be read (GetMousePosition fails when not).
     void SetMouseReadable(bool readable) { mouseReadable = readable; }
+    // Every message the game shows is also written to `out` as one line
+    // "CAPTION: TEXT" (headless runs: to standard error). Null: not written.
+    void EchoMessagesTo(std::FILE* out) { messageEcho = out; }
     bool IsKeyDown(Key k) const;
 
     // ---- Frame buffer (800 x 600 by default; pitch rule of the contract) --
@@ -78,6 +82,7 @@ public:
     const std::vector<SoundEvent>& SoundLog() const { return soundLog; }
     void ClearSoundLog() { soundLog.clear(); }
     const std::vector<std::pair<std::string, std::string>>& Messages() const { return messages; }
+    void ClearMessages() { messages.clear(); }
     bool CursorShown() const { return !cursorHidden; }
     int BeepCount() const { return beeps; }
     // The file PlayWaveFileLooped plays now; empty when none.
@@ -199,6 +204,7 @@ private:
     i32 mouseX = 0, mouseY = 0;
     bool mouseButtons[2] = {false, false};
     bool mouseReadable = true;
+    std::FILE* messageEcho = nullptr;
     bool cursorHidden = false;
     CheatWatcher cheat;
 

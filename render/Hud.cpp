@@ -147,7 +147,7 @@ void DrawStateTexts() {
             DrawCentredText(280, FormatText(Text(23), gGame.timeLeft).c_str());
             DrawCentredText(360, FormatText(Text(24), gLevel.timeBonusPerSecond).c_str());
             DrawCentredText(
-                440, FormatText(Text(25), gLevel.timeBonusPerSecond * gGame.timeLeft).c_str());
+                440, FormatText(Text(25), LevelTimeBonus()).c_str());
             break;
         }
         case GameOver:

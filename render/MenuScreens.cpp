@@ -80,6 +80,8 @@ void DrawHighScoreScreen() {
         std::snprintf(text, sizeof text, "$%d", HighScoreValue(i));
         DrawShadowedSmall(470 - TextWidth(text, true), y, text);
     }
+    // The host said on standard error which file and why.
+    if (HighScoreSaveFailed()) DrawShadowedSmall(40, 424, "The high scores could not be saved.");
     DrawHighScoreButtons();
 }
 

@@ -62,6 +62,24 @@ void BytesToTable(const u8* in, i32 count) {
     }
 }
 
+bool saveFailed = false;
+
+bool WriteTable(const char* fileName) {
+    FileHandle f = gPlatform->FileOpen(fileName, kFileWrite, 0);
+    if (f == kNoFile) return false;
+    u8 magic[4];
+    PutLe32(magic, kMagic);
+    if (gPlatform->FileWrite(f, magic, 4, false) != 4) {
+        gPlatform->FileClose(f, false);
+        return false;
+    }
+    u8 bytes[kTableBytes];
+    TableToBytes(bytes);
+    i32 written = gPlatform->FileWrite(f, bytes, kTableBytes, false);
+    bool closed = gPlatform->FileClose(f, false);
+    return written == kTableBytes && closed;
+}
+
 bool HasSmallGlyph(unsigned char c) {
     if (!gLibrary) return false;
     // A 1 x 1 picture stands for an absent glyph.
@@ -104,19 +122,12 @@ bool LoadHighScores(const char* fileName) {
 }
 
 bool SaveHighScores(const char* fileName) {
-    FileHandle f = gPlatform->FileOpen(fileName, kFileWrite, 0);
-    if (f == kNoFile) return false;
-    u8 magic[4];
-    PutLe32(magic, kMagic);
-    if (gPlatform->FileWrite(f, magic, 4, false) != 4) {
-        gPlatform->FileClose(f, false);
-        return false;
-    }
-    u8 bytes[kTableBytes];
-    TableToBytes(bytes);
-    i32 written = gPlatform->FileWrite(f, bytes, kTableBytes, false);
-    bool closed = gPlatform->FileClose(f, false);
-    return written == kTableBytes && closed;
+    saveFailed = !WriteTable(fileName);
+    return !saveFailed;
+}
+
+bool HighScoreSaveFailed() {
+    return saveFailed;
 }
 
 bool QualifiesForHighScore(i32 score) {

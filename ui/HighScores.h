@@ -6,6 +6,9 @@
 void ResetHighScores();
 bool LoadHighScores(const char* fileName);
 bool SaveHighScores(const char* fileName);
+// The last save failed (the host said why on standard error); the table
+// screen shows a note until a save succeeds.
+bool HighScoreSaveFailed();
 bool QualifiesForHighScore(i32 score);
 i32 HighScoreRank(i32 score);
 void InsertHighScore(i32 index, i32 score, const char* name, bool shift);

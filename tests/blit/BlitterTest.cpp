@@ -337,7 +337,7 @@ TEST(Blitter, TranslucentBlendWeighsFifteenSixteenths) {
             }
             ExpectOnly(
                 before, canvas,
-                [&](i32 x, i32 y, u16* want) {
+                [&, width = width](i32 x, i32 y, u16* want) {  // clang: no capture of a binding
                     if (y == 1 && x < width && opaque[x]) *want = blend[2];
                 },
                 c.name + " source " + std::to_string(blend[0]));

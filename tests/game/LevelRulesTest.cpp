@@ -344,3 +344,48 @@ TEST_F(LevelRulesTest, ActionKeys) {
 
 }  // namespace
 }  // namespace flowtest
+
+namespace flowtest {
+namespace {
+
+// Values a modded level file may hold that no float or integer step can
+// carry: the level starts, plays and ends as any other, and every place
+// stays on the street.
+TEST_F(LevelRulesTest, FarOffPlacesAndOutOfRangeNumbersPlayNormally) {
+    world.levels[1] =
+        "#VIRTUALPLAYFIELDWIDTH 3\n#TIME -2147483648\n#BONUS 2147483647\n"
+        "#OBJECT 100000000 Sofa\n#OBJECT -1e30 Sofa\n#VAN 1e30\n#GAS 3e38\n#GAS 2.0\n"
+        "#SCROLLSPEED 1 1e30\n#SCROLLSPEED 2 1e39\n"
+        "#CHARPROP WALKSPEED WIFE 4 1e38\n#CHARPROP WALKSPEED WIFE 6 1e38\n"
+        "#ANIMPROP SPEED AII_PlayerLeftStep1 1e38\n";
+    Play();
+    EXPECT_EQ(gGame.clockBudget, -999999) << "TIME saturates";
+    Hold(Key::Left);
+    RunFrames(40);  // hung here before: the wraps never ended
+    Release(Key::Left);
+    Hold(Key::Right);
+    RunFrames(40);
+    Release(Key::Right);
+    for (float p : {gLevel.playfieldPos, gLevel.middlePos, gPlayer.position}) {
+        EXPECT_TRUE(std::isfinite(p) && std::fabs(p) < 1048576.0f) << p;
+    }
+    for (int i = 0; i < gObjectCount; ++i) {
+        EXPECT_LT(std::fabs(gObjects[i].position), 3.0f) << "object " << i;
+    }
+    // Below zero from the start: the time is up at once, not after the clock
+    // wrapped round to two billion seconds.
+    EXPECT_TRUE(gGame.timeUpHandled);
+    EXPECT_LE(gGame.timeLeft, 0);
+
+    gGame.timeLeft = 999999;
+    gGame.score = 5;
+    EXPECT_EQ(LevelTimeBonus(), 2147483647);
+    AddScore(LevelTimeBonus());
+    EXPECT_EQ(gGame.score, 2147483647) << "the score stops at the largest integer";
+    AddScore(-2147483647);
+    AddScore(-2147483647);
+    EXPECT_EQ(gGame.score, -2147483647);
+}
+
+}  // namespace
+}  // namespace flowtest

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -331,3 +332,39 @@ TEST_F(MixerTest, WaveFileLoopsOutsideTheTableAndItsPauses) {
 }
 
 }  // namespace
+
+TEST_F(MixerTest, ASoundTooLongAfterConversionIsRefusedNotAllocated) {
+    // A few bytes at 1 Hz would be 44100 output frames per byte pair: a
+    // modded 64 KB image would ask for gigabytes. It is refused, stays silent,
+    // says so once, and the mixer goes on with every other sound.
+    const auto slow = MakeWave(2, 1, 16, 16384, [](u32, u32) { return 1000; });
+    WaveFormat format;
+    ASSERT_TRUE(ParseWave(slow.data(), Size(slow), &format));
+    EXPECT_GT(ConvertedFrames(format, Mixer::kOutputRate), kMaxConvertedFrames);
+    EXPECT_TRUE(ConvertToOutput(slow.data(), format, Mixer::kOutputRate).empty());
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(mixer.Play(slow.data(), Size(slow)));
+    EXPECT_FALSE(mixer.Loop(slow.data(), Size(slow), true));
+    EXPECT_FALSE(mixer.Play(slow.data(), Size(slow)));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, said.find("1 Hz")) << said;
+    EXPECT_EQ(said.find('\n'), said.rfind('\n')) << "one line, however often it is asked for";
+    EXPECT_EQ(0, Pull(mixer, 1)[0]);
+    EXPECT_FALSE(mixer.PlayFileLooped(slow.data(), Size(slow)));
+
+    // The bound itself: ten minutes converted from 4410 Hz pass, a frame more
+    // does not (8-bit mono, one byte a frame).
+    WaveFormat edge;
+    edge.channels = 1;
+    edge.sampleRate = 4410;
+    edge.bitsPerSample = 8;
+    edge.dataSize = static_cast<u32>(kMaxConvertedFrames / 10);
+    EXPECT_EQ(kMaxConvertedFrames, ConvertedFrames(edge, Mixer::kOutputRate));
+    edge.dataSize += 1;
+    EXPECT_GT(ConvertedFrames(edge, Mixer::kOutputRate), kMaxConvertedFrames);
+
+    const auto one = Constant(300);
+    EXPECT_TRUE(mixer.Play(one.data(), Size(one)));
+    EXPECT_EQ(300, Pull(mixer, 1)[0]);
+}

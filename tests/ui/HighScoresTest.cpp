@@ -160,6 +160,7 @@ TEST_F(HighScores, InterruptedSaveKeepsTheOldTable) {
         {
             FileSizeLimit full(limit);
             EXPECT_FALSE(SaveHighScores("HiScore.dat")) << "disk full after " << limit << " bytes";
+            EXPECT_TRUE(HighScoreSaveFailed()) << "noted on the table screen";
         }
         ResetHighScores();
         ASSERT_TRUE(LoadHighScores("HiScore.dat")) << "disk full after " << limit << " bytes";
@@ -172,10 +173,29 @@ TEST_F(HighScores, InterruptedSaveKeepsTheOldTable) {
     ResetHighScores();
     ASSERT_TRUE(LoadHighScores("HiScore.dat"));
     EXPECT_EQ(HighScoreValue(0), 999) << "a save with room replaces the table";
+    EXPECT_FALSE(HighScoreSaveFailed());
     int leftovers = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir / "save"))
         if (e.path().filename() != "HiScore.dat") ++leftovers;
     EXPECT_EQ(leftovers, 0) << "no temporary files are left behind";
+
+    // A save that cannot even start says which file and why.
+    std::filesystem::create_directory(dir / "save" / "HiScore.dat.new");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SaveHighScores("HiScore.dat"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(ScoreFile().string() + ": Is a directory"), std::string::npos) << said;
+    EXPECT_TRUE(HighScoreSaveFailed());
+    std::filesystem::remove(dir / "save" / "HiScore.dat.new");
+
+    // A save killed before its rename leaves the temporary file: the next
+    // start removes it and keeps the table.
+    std::ofstream(dir / "save" / "HiScore.dat.new") << "half a table";
+    platform->Files().SetSaveFolder((dir / "save").string());  // as at start-up
+    EXPECT_FALSE(std::filesystem::exists(dir / "save" / "HiScore.dat.new"));
+    ResetHighScores();
+    ASSERT_TRUE(LoadHighScores("HiScore.dat"));
+    EXPECT_EQ(HighScoreValue(0), 999);
 }
 
 TEST_F(HighScores, NameEntryTypesOneCharacterPerPress) {
