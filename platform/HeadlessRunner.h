@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -98,6 +99,9 @@ public:
         bool seeded = false;
         u32 seed = 0;
         std::string soundLogPath;  // empty: no sound log
+        // Called between frames with the frames drawn so far (the bot reads
+        // the game here and sets its keys); true ends the run. Empty: none.
+        std::function<bool(long framesDrawn)> betweenFrames;
     };
 
     HeadlessRunner(ScriptedPlatform& platform, const GameEntryPoints& game, Settings settings,

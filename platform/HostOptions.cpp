@@ -53,6 +53,18 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
             selfTest = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--bot") {
+            options.bot = true;
+        } else if (arg == "--demo") {
+            options.demo = true;
+        } else if (arg == "--level") {
+            if (needValue(i, &value)) {
+                if (ParseNumber(value, 99ull, &number) && number >= 1) {
+                    options.level = static_cast<long>(number);
+                } else {
+                    options.error = "--level needs a street number from 1 to 99, not \"" + value + "\"";
+                }
+            }
         } else if (arg == "--data") {
             if (needValue(i, &value)) options.dataFolder = value;
         } else if (arg == "--script") {
@@ -90,6 +102,14 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
         options.error = "--sound-log is for headless runs (--headless)";
         return options;
     }
+    if (options.bot && !headless && !help) {
+        options.error = "--bot is for headless runs (--headless); the window has --demo";
+        return options;
+    }
+    if (options.level != 0 && !options.bot && !help) {
+        options.error = "--level is for the bot (--headless --bot)";
+        return options;
+    }
     if (help) {
         options.mode = HostOptions::Mode::Help;
     } else if (headless) {
@@ -104,6 +124,8 @@ std::string UsageText() {
     return "Usage: brettspalt [--window] [--data DIR]\n"
            "       brettspalt --headless [--script FILE] [--frames N] [--seed N] [--data DIR]\n"
            "                       [--sound-log FILE]\n"
+           "       brettspalt --headless --bot [--level N] [--seed N] [--data DIR]\n"
+           "       brettspalt --demo [--window] [--data DIR]\n"
            "\n"
            "  --window, /WINDOW  play in a window instead of full screen\n"
            "  --data DIR         the folder that holds Data.lib (and an optional Config folder)\n"
@@ -113,6 +135,9 @@ std::string UsageText() {
            "  --frames N         end a headless run after N frames\n"
            "  --seed N           seed of the random numbers of a headless run\n"
            "  --sound-log FILE   write every sound call of a headless run to FILE\n"
+           "  --bot              a headless run in which the bot plays a whole game (or the\n"
+           "                     street of --level N from a full start); one line per street\n"
+           "  --demo             the bot plays in the window until a key is pressed\n"
            "  --selftest         show the window with a built-in test picture (--frames N)\n"
            "  --verbose          report the details of decoded music on standard error\n"
            "  --help             this text\n"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bot/BotDriver.h"
 #include "game/Game.h"
 #include "platform/HeadlessRunner.h"
 #include "platform/HostOptions.h"
@@ -66,13 +67,29 @@ int RunHeadless(const HostOptions& options, const std::string& dataFolder,
         }
     }
     settings.maxFrames = options.frames;
-    if (settings.maxFrames < 0 && options.scriptPath.empty()) {
+    if (settings.maxFrames < 0 && options.scriptPath.empty() && !options.bot) {
         settings.maxFrames = kDefaultHeadlessFrames;
     }
     settings.seeded = options.seeded;
     settings.seed = options.seed;
     settings.soundLogPath = options.soundLogPath;
     ScriptedPlatform platform(dataFolder, saveFolder);
+    BotDriver::Options botOptions;
+    botOptions.startStreet = options.level > 0 ? static_cast<i32>(options.level) : 1;
+    botOptions.wholeGame = options.level == 0;
+    BotDriver bot(botOptions, &std::cout);
+    if (options.bot) {
+        settings.betweenFrames = [&bot, &platform](long frames) {
+            const BotKeys keys = bot.Step(frames);
+            using Key = ScriptedPlatform::Key;
+            platform.SetKey(Key::Left, keys.left);
+            platform.SetKey(Key::Right, keys.right);
+            platform.SetKey(Key::Up, keys.up);
+            platform.SetKey(Key::Down, keys.down);
+            platform.SetKey(Key::Space, keys.space);
+            return bot.Finished();
+        };
+    }
     HeadlessRunner runner(platform, RealGame(), std::move(settings), std::cout);
     const int status = runner.Run();
     // Name the folders only when it was Data.lib that could not be had.
