@@ -210,6 +210,234 @@ std::vector<Piece> Pieces() {
                      cairo_arc(cr, w / 2 + 3, -h + 146, 8, 0, kTau);
                      FillAndOutline(cr, Hex(0xe8c050), kInk, 2);
                  }});
+    p.push_back({"Schreibtisch", 168, 84, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x8c3a22);
+                     // Back panel, the left side panel and the drawer pedestal.
+                     Wood(cr, 14, -h + 10, w - 70, 36, Shade(c, 0.7), 2);
+                     Wood(cr, 6, -h + 10, 13, h - 10, Shade(c, 0.85), 2);
+                     Wood(cr, w - 64, -h + 10, 58, h - 10, c, 2);
+                     for (int i = 0; i < 3; ++i) {
+                         Wood(cr, w - 59, -h + 16 + i * 22, 48, 18, Shade(c, 1.15), 2);
+                         Knob(cr, w - 35, -h + 25 + i * 22, 3);
+                     }
+                     Wood(cr, 22, -h + 12, w - 92, 15, Shade(c, 1.15), 2);
+                     Knob(cr, 22 + (w - 92) / 2, -h + 19.5, 3);
+                     Wood(cr, -3, -h, w + 6, 12, Shade(c, 1.05), 3);
+                     // A green desk lamp, a pile of files and a mug of pencils.
+                     cairo_save(cr);
+                     cairo_translate(cr, 28, -h);
+                     RoundedRect(cr, -12, -5, 24, 5, 2);
+                     FillAndOutline(cr, Hex(0x8a7a40), kInk, 1.5);
+                     cairo_move_to(cr, 0, -5);
+                     cairo_line_to(cr, 6, -30);
+                     SetColour(cr, kInk);
+                     cairo_set_line_width(cr, 4);
+                     cairo_stroke(cr);
+                     cairo_move_to(cr, -8, -28);
+                     cairo_curve_to(cr, -6, -42, 26, -44, 30, -30);
+                     cairo_close_path(cr);
+                     FillAndOutline(cr, Hex(0x2a8a4a), kInk, 2);
+                     cairo_arc(cr, 12, -28, 5, 0, kPi);
+                     FillAndOutline(cr, Hex(0xfff2a0), kInk, 1.2);
+                     cairo_restore(cr);
+                     const Rgb files[3] = {Hex(0xe8e4d8), Hex(0xd0a040), Hex(0x4a70b8)};
+                     for (int i = 0; i < 3; ++i) {
+                         RoundedRect(cr, w * 0.44 + (i % 2) * 3, -h - 7 - i * 7, 40, 7, 1);
+                         FillAndOutline(cr, files[i], kInk, 1.5);
+                     }
+                     for (int i = 0; i < 3; ++i) {
+                         cairo_move_to(cr, w - 30 + i * 4, -h - 12);
+                         cairo_line_to(cr, w - 33 + i * 7, -h - 28 + i * 2);
+                         SetColour(cr, i == 1 ? Hex(0xd03030) : Hex(0xe8b020));
+                         cairo_set_line_width(cr, 3);
+                         cairo_stroke(cr);
+                     }
+                     RoundedRect(cr, w - 34, -h - 16, 16, 16, 3);
+                     FillAndOutline(cr, Hex(0xf4f0e8), kInk, 1.8);
+                 }});
+    p.push_back({"Kuehlschrank", 92, 182, [](cairo_t* cr, double w, double h) {
+                     const Rgb enamel = Hex(0xdcefe6), chrome = Hex(0xc8d0d8);
+                     Wood(cr, 8, -8, 12, 8, Hex(0x404048), 1);
+                     Wood(cr, w - 20, -8, 12, 8, Hex(0x404048), 1);
+                     RoundedRect(cr, 0, -h, w, h - 6, 18);
+                     FillAndOutline(cr, enamel, kInk, 3);
+                     // Rounded enamel catches the light along the left.
+                     cairo_save(cr);
+                     RoundedRect(cr, 0, -h, w, h - 6, 18);
+                     cairo_clip(cr);
+                     SetColour(cr, Hex(0xffffff), 0.7);
+                     cairo_rectangle(cr, 8, -h + 10, 7, h - 30);
+                     cairo_fill(cr);
+                     SetColour(cr, Shade(enamel, 0.82));
+                     cairo_rectangle(cr, w - 12, -h, 12, h);
+                     cairo_fill(cr);
+                     cairo_restore(cr);
+                     // Freezer door, main door, chrome handles and the grille.
+                     SetColour(cr, kInk);
+                     cairo_set_line_width(cr, 2.5);
+                     cairo_move_to(cr, 2, -h + 58);
+                     cairo_line_to(cr, w - 2, -h + 58);
+                     cairo_stroke(cr);
+                     for (double y : {-h + 22.0, -h + 72.0}) {
+                         RoundedRect(cr, w - 18, y, 8, y < -h + 30 ? 26 : 46, 3);
+                         FillAndOutline(cr, chrome, kInk, 2);
+                     }
+                     RoundedRect(cr, 10, -28, w - 20, 14, 3);
+                     FillAndOutline(cr, Shade(chrome, 0.8), kInk, 2);
+                     SetColour(cr, kInk);
+                     cairo_set_line_width(cr, 1.5);
+                     for (double x = 16; x < w - 14; x += 6) {
+                         cairo_move_to(cr, x, -25);
+                         cairo_line_to(cr, x, -17);
+                     }
+                     cairo_stroke(cr);
+                     // Badge, a note under a magnet and a child's drawing.
+                     RoundedRect(cr, w / 2 - 16, -h + 38, 26, 9, 4);
+                     FillAndOutline(cr, Hex(0xc82828), kInk, 1.5);
+                     cairo_save(cr);
+                     cairo_translate(cr, 22, -h + 84);
+                     cairo_rotate(cr, -0.12);
+                     cairo_rectangle(cr, 0, 0, 26, 24);
+                     FillAndOutline(cr, Hex(0xf8e860), kInk, 1.5);
+                     SetColour(cr, Hex(0x5060a0));
+                     cairo_set_line_width(cr, 1.2);
+                     for (int i = 0; i < 3; ++i) {
+                         cairo_move_to(cr, 4, 8 + i * 5);
+                         cairo_line_to(cr, 21 - i * 4, 8 + i * 5);
+                     }
+                     cairo_stroke(cr);
+                     cairo_arc(cr, 13, 1, 3.5, 0, kTau);
+                     FillAndOutline(cr, Hex(0x3070e0), kInk, 1.2);
+                     cairo_restore(cr);
+                     cairo_save(cr);
+                     cairo_translate(cr, 26, -h + 118);
+                     cairo_rotate(cr, 0.08);
+                     cairo_rectangle(cr, 0, 0, 30, 24);
+                     FillAndOutline(cr, Hex(0xfafaf4), kInk, 1.5);
+                     cairo_arc(cr, 22, 7, 4, 0, kTau);
+                     SetColour(cr, Hex(0xf0b020));
+                     cairo_fill(cr);
+                     cairo_move_to(cr, 4, 20);
+                     cairo_line_to(cr, 9, 11);
+                     cairo_line_to(cr, 14, 20);
+                     cairo_move_to(cr, 9, 14);
+                     cairo_line_to(cr, 9, 17);
+                     SetColour(cr, Hex(0xd03030));
+                     cairo_set_line_width(cr, 1.8);
+                     cairo_stroke(cr);
+                     cairo_arc(cr, 15, 1, 3.5, 0, kTau);
+                     FillAndOutline(cr, Hex(0xe04080), kInk, 1.2);
+                     cairo_restore(cr);
+                 }});
+    p.push_back({"Truhe", 104, 70, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x7a4420), iron = Hex(0x4c5058);
+                     Wood(cr, 0, -h * 0.62, w, h * 0.62, c, 3);
+                     // The arched lid.
+                     cairo_move_to(cr, -2, -h * 0.6);
+                     cairo_line_to(cr, -2, -h * 0.78);
+                     cairo_curve_to(cr, 4, -h - 4, w - 4, -h - 4, w + 2, -h * 0.78);
+                     cairo_line_to(cr, w + 2, -h * 0.6);
+                     cairo_close_path(cr);
+                     FillAndOutline(cr, Shade(c, 1.12), kInk, 2.5);
+                     SetColour(cr, Shade(c, 0.9), 0.8);
+                     cairo_set_line_width(cr, 1.2);
+                     for (double y : {-h * 0.7, -h * 0.82}) {
+                         cairo_move_to(cr, 6, y);
+                         cairo_curve_to(cr, w * 0.3, y - 3, w * 0.7, y + 1, w - 6, y - 2);
+                     }
+                     cairo_stroke(cr);
+                     // Iron bands with rivets, and the brass lock.
+                     for (double x : {10.0, w - 22}) {
+                         cairo_move_to(cr, x, -2);
+                         cairo_line_to(cr, x, -h * 0.8 - (x < w / 2 ? 4 : 4));
+                         cairo_curve_to(cr, x + 2, -h - 1, x + 10, -h - 1, x + 12, -h * 0.88);
+                         cairo_line_to(cr, x + 12, -2);
+                         cairo_close_path(cr);
+                         FillAndOutline(cr, iron, kInk, 2);
+                         for (double y = -10; y > -h * 0.8; y -= 14) {
+                             cairo_arc(cr, x + 6, y, 1.8, 0, kTau);
+                             SetColour(cr, Hex(0xa8b0b8));
+                             cairo_fill(cr);
+                         }
+                     }
+                     RoundedRect(cr, 2, -h * 0.64, w - 4, 7, 2);
+                     FillAndOutline(cr, iron, kInk, 2);
+                     RoundedRect(cr, w / 2 - 10, -h * 0.7, 20, 22, 4);
+                     FillAndOutline(cr, Hex(0xe0b040), kInk, 2);
+                     cairo_arc(cr, w / 2, -h * 0.7 + 9, 3, 0, kTau);
+                     SetColour(cr, kInk);
+                     cairo_fill(cr);
+                     cairo_rectangle(cr, w / 2 - 1.2, -h * 0.7 + 10, 2.4, 7);
+                     cairo_fill(cr);
+                 }});
+    p.push_back({"Fernseher", 112, 142, [](cairo_t* cr, double w, double h) {
+                     const Rgb c = Hex(0x6a4020);
+                     // The stand: splayed legs, a shelf with magazines, the top.
+                     for (double x : {10.0, w - 10}) {
+                         const double out = x < w / 2 ? -6 : 6;
+                         cairo_move_to(cr, x - 4, -44);
+                         cairo_line_to(cr, x + 4, -44);
+                         cairo_line_to(cr, x + out + 2, 0);
+                         cairo_line_to(cr, x + out - 2, 0);
+                         cairo_close_path(cr);
+                         FillAndOutline(cr, Shade(c, 0.75), kInk, 2);
+                     }
+                     Wood(cr, 6, -18, w - 12, 6, Shade(c, 0.9), 1);
+                     const Rgb mags[3] = {Hex(0xd04040), Hex(0x40a0c0), Hex(0xe8d040)};
+                     for (int i = 0; i < 3; ++i) {
+                         RoundedRect(cr, 24 + i * 3, -22 - i * 4, 36, 4, 1);
+                         FillAndOutline(cr, mags[i], kInk, 1.2);
+                     }
+                     Wood(cr, 0, -50, w, 8, Shade(c, 1.1), 2);
+                     // The set: a wooden cabinet, the glowing screen, knobs.
+                     Wood(cr, 6, -h + 10, w - 12, h - 60, c, 8);
+                     RoundedRect(cr, 13, -h + 18, 64, 56, 12);
+                     FillAndOutline(cr, Hex(0x2a3a40), kInk, 2.5);
+                     cairo_pattern_t* glow =
+                         cairo_pattern_create_radial(45, -h + 44, 4, 45, -h + 46, 36);
+                     cairo_pattern_add_color_stop_rgb(glow, 0, 0.72, 0.9, 0.95);
+                     cairo_pattern_add_color_stop_rgb(glow, 1, 0.3, 0.5, 0.6);
+                     RoundedRect(cr, 17, -h + 22, 56, 48, 10);
+                     cairo_set_source(cr, glow);
+                     cairo_fill(cr);
+                     cairo_pattern_destroy(glow);
+                     // A little show on: a presenter's head and shoulders.
+                     cairo_arc(cr, 45, -h + 42, 8, 0, kTau);
+                     SetColour(cr, Hex(0x304850), 0.75);
+                     cairo_fill(cr);
+                     cairo_move_to(cr, 29, -h + 70);
+                     cairo_curve_to(cr, 31, -h + 52, 59, -h + 52, 61, -h + 70);
+                     cairo_fill(cr);
+                     SetColour(cr, Hex(0xffffff), 0.6);
+                     cairo_set_line_width(cr, 3);
+                     cairo_arc(cr, 45, -h + 46, 20, kPi * 1.1, kPi * 1.35);
+                     cairo_stroke(cr);
+                     for (int i = 0; i < 2; ++i) {
+                         cairo_arc(cr, w - 21, -h + 30 + i * 16, 5, 0, kTau);
+                         FillAndOutline(cr, Hex(0xd8c8a0), kInk, 1.5);
+                     }
+                     SetColour(cr, Shade(c, 0.55));
+                     cairo_set_line_width(cr, 1.5);
+                     for (int i = 0; i < 4; ++i) {
+                         cairo_move_to(cr, w - 28, -h + 58 + i * 5);
+                         cairo_line_to(cr, w - 14, -h + 58 + i * 5);
+                     }
+                     cairo_stroke(cr);
+                     // Rabbit-ear aerial.
+                     SetColour(cr, kInk);
+                     cairo_set_line_width(cr, 2);
+                     cairo_move_to(cr, w / 2 - 2, -h + 10);
+                     cairo_line_to(cr, w / 2 - 24, -h - 20);
+                     cairo_move_to(cr, w / 2 + 2, -h + 10);
+                     cairo_line_to(cr, w / 2 + 22, -h - 24);
+                     cairo_stroke(cr);
+                     for (double x : {w / 2 - 24, w / 2 + 22}) {
+                         cairo_arc(cr, x, x < w / 2 ? -h - 20 : -h - 24, 2.5, 0, kTau);
+                         FillAndOutline(cr, Hex(0xc8d0d8), kInk, 1);
+                     }
+                     RoundedRect(cr, w / 2 - 9, -h + 4, 18, 8, 3);
+                     FillAndOutline(cr, Hex(0x303030), kInk, 1.5);
+                 }});
     return p;
 }
 
