@@ -23,7 +23,7 @@ constexpr float kGasReserve = 0.12f;
 // pick another piece first, when there is one.
 constexpr float kCrowdedDistance = 0.3f;
 // Policemen, removal men and lawyers closer than this are threatened away.
-constexpr float kPestDistance = 0.3f;
+constexpr float kPestDistance = 0.24f;
 
 bool IsNpcThreat(const FigureView& f) {
     if (f.hidden || f.fleeing) return false;

@@ -29,6 +29,15 @@ void BotDriver::StartGameAt(i32 n) {
     SelectMusic(1);
 }
 
+void BotDriver::ReturnToMenu() {
+    StopPlayerLoopSound();
+    gGame.score = 0;
+    gGame.levelNumber = 1;
+    SetScreenState(MainMenu, 1);
+    gPlatform->ShowMouseCursor(true);
+    SelectMusic(2);
+}
+
 void BotDriver::Report(const GameView& view, const char* outcome, long framesDrawn) {
     if (report == nullptr) return;
     char line[160];
@@ -87,7 +96,7 @@ BotKeys BotDriver::Step(long framesDrawn) {
     lastState = state;
     if (finished) return {};
     const BotKeys keys = bot.Decide(view);
-    static const bool trace = std::getenv("BOT_TRACE") != nullptr;
+    static const bool trace = std::getenv("BRETTSPALT_BOT_TRACE") != nullptr;
     if (trace && state == Playing) {
         std::fprintf(stderr, "f%ld p%.3f fl%d gas%.2f job%d busy%d t%d keys%d%d%d%d%d |", framesDrawn,
                      view.playerPosition, view.facingLeft, view.gas, view.playerJob, view.busy,

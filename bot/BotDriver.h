@@ -30,6 +30,8 @@ public:
     // A new game from street n: score 0, two spare lives, as the start-level
     // buttons begin one.
     static void StartGameAt(i32 street);
+    // Leaves the bot's game for the main menu, as the pause menu's button does.
+    static void ReturnToMenu();
 
 private:
     void Report(const GameView& view, const char* outcome, long framesDrawn);

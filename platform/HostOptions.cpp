@@ -106,6 +106,10 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
         options.error = "--bot is for headless runs (--headless); the window has --demo";
         return options;
     }
+    if (options.demo && headless && !help) {
+        options.error = "--demo shows the bot in the window; headless, use --bot";
+        return options;
+    }
     if (options.level != 0 && !options.bot && !help) {
         options.error = "--level is for the bot (--headless --bot)";
         return options;

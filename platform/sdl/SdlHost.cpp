@@ -26,6 +26,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -147,15 +148,15 @@ public:
     void WaitForMessages(u32 ms) override;
 
     // PlatformServices: keys
-    bool IsUpArrowPressed() override { return Held(SDL_SCANCODE_UP); }
-    bool IsDownArrowPressed() override { return Held(SDL_SCANCODE_DOWN); }
-    bool IsLeftArrowPressed() override { return Held(SDL_SCANCODE_LEFT); }
-    bool IsRightArrowPressed() override { return Held(SDL_SCANCODE_RIGHT); }
+    bool IsUpArrowPressed() override { return Demo(kDemoUp) || Held(SDL_SCANCODE_UP); }
+    bool IsDownArrowPressed() override { return Demo(kDemoDown) || Held(SDL_SCANCODE_DOWN); }
+    bool IsLeftArrowPressed() override { return Demo(kDemoLeft) || Held(SDL_SCANCODE_LEFT); }
+    bool IsRightArrowPressed() override { return Demo(kDemoRight) || Held(SDL_SCANCODE_RIGHT); }
     bool IsCharKeyPressed(char c) override;
     bool IsFunctionKeyPressed(i32 n) override;
     bool IsBackspacePressed() override { return Held(SDL_SCANCODE_BACKSPACE); }
     bool IsEnterPressed() override { return Held(SDL_SCANCODE_RETURN); }
-    bool IsSpacePressed() override { return Held(SDL_SCANCODE_SPACE); }
+    bool IsSpacePressed() override { return Demo(kDemoSpace) || Held(SDL_SCANCODE_SPACE); }
     bool GetDownArrowToggle() override { return input.Toggle(SDL_SCANCODE_DOWN); }
     bool GetUpArrowToggle() override { return input.Toggle(SDL_SCANCODE_UP); }
     bool IsEscapePressed() override { return Held(SDL_SCANCODE_ESCAPE); }
@@ -226,6 +227,11 @@ public:
 private:
     void PumpLive();
     bool Held(SDL_Scancode key);
+    // A key the demo's bot holds.
+    bool Demo(u32 key) const { return (demoKeys & key) != 0; }
+    std::function<u32(bool)> demo;
+    u32 demoKeys = 0;
+    bool demoPressed = false;
     u32 Buttons();
     HeldModifiers Modifiers();
     void BuildKeymap();
@@ -257,6 +263,7 @@ private:
 };
 
 SdlPlatform::SdlPlatform(const SdlHostSettings& settings) : files(this) {
+    demo = settings.demo;
     files.SetDataFolder(settings.dataFolder);
     files.SetSaveFolder(settings.saveFolder);
 }
@@ -541,6 +548,10 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                 break;
             case SDL_KEYDOWN:
                 input.OnKeyDown(event.key.keysym.scancode, event.key.repeat != 0);
+                demoPressed = true;
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                demoPressed = true;
                 break;
             case SDL_TEXTINPUT:
                 input.OnTextTyped(event.text.text);
@@ -585,6 +596,13 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                 break;
             default:
                 break;
+        }
+    }
+    if (demo) {
+        demoKeys = demo(std::exchange(demoPressed, false));
+        if (demoKeys & kDemoOver) {
+            demo = nullptr;
+            demoKeys = 0;
         }
     }
     if (single != nullptr && single->RaiseRequested()) {

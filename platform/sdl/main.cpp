@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -139,6 +140,22 @@ int main(int argc, char** argv) {
         std::cout << "self-test: " << SelfTestFramesDrawn() << " of " << frames
                   << " frames shown\n";
         return status != 0 ? status : (SelfTestFramesDrawn() >= frames ? 0 : 1);
+    }
+    if (options.demo) {
+        // The bot plays game after game until a key or button is pressed.
+        BotDriver::Options demoOptions;
+        demoOptions.endless = true;
+        auto bot = std::make_shared<BotDriver>(demoOptions, nullptr);
+        settings.demo = [bot, frames = 0L](bool pressed) mutable -> u32 {
+            if (pressed) {
+                BotDriver::ReturnToMenu();
+                return kDemoOver;
+            }
+            const BotKeys keys = bot->Step(++frames);
+            return (keys.up ? kDemoUp : 0u) | (keys.down ? kDemoDown : 0u) |
+                   (keys.left ? kDemoLeft : 0u) | (keys.right ? kDemoRight : 0u) |
+                   (keys.space ? kDemoSpace : 0u);
+        };
     }
     return RunSdlHost(settings, RealGame());
 }
