@@ -2,15 +2,11 @@
 
 #include <cmath>
 
-namespace {
+#include "actors/Character.h"
+#include "actors/WorldObject.h"
+#include "game/GameGlobals.h"
 
-constexpr i32 kPlaying = 3;
-constexpr i32 kWife = 2;
-constexpr i32 kRemovalMan = 3;
-constexpr i32 kPoliceMan = 4;
-constexpr i32 kLawyer = 5;
-constexpr i32 kFurniture = 1;
-constexpr i32 kCanister = 2;
+namespace {
 
 // Releasing a direction key lets the player glide a little further; inside
 // this distance of where he wants to stand he lets go.
@@ -34,7 +30,7 @@ bool IsNpcThreat(const FigureView& f) {
 
 BotKeys Bot::Decide(const GameView& view) {
     BotKeys keys;
-    if (view.screenState != kPlaying || view.readingLeaflet) return keys;
+    if (view.screenState != Playing || view.readingLeaflet) return keys;
     const float p = view.playerPosition;
 
     // Somebody running at the player: face him and raise the saw.
@@ -64,7 +60,8 @@ BotKeys Bot::Decide(const GameView& view) {
             threatOffset = d;
         }
     }
-    if (nearest < 1e9f && view.gas > kGasReserve) return Threaten(view, threatOffset);
+    // Threatening burns gas fast: with little left only a charge is answered.
+    if (nearest < 1e9f && view.gas > kGasReserve + 0.2f) return Threaten(view, threatOffset);
 
     const PieceView* canister = NearestCanister(view);
     const PieceView* piece = ChoosePiece(view);
@@ -177,7 +174,6 @@ const PieceView* Bot::NearestCanister(const GameView& view) const {
 }
 
 bool Bot::NeedsGas(const GameView& view, const PieceView* piece, const PieceView* canister) const {
-    (void)kLawyer;
     if (view.gas <= 0.0f) return true;
     float work = 0.0f;
     if (piece != nullptr) work = piece->work + piece->lock * kWorkPerLock;

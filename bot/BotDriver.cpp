@@ -41,9 +41,9 @@ void BotDriver::ReturnToMenu() {
 void BotDriver::Report(const GameView& view, const char* outcome, long framesDrawn) {
     if (report == nullptr) return;
     char line[160];
-    const i32 livesUsed = livesAtStreetStart - view.lives;
+
     std::snprintf(line, sizeof line, "street %2d %-4s left %3d of %3d s score %6d lives-used %d frames %ld\n",
-                  street, outcome, view.timeLeft, streetTime, view.score, livesUsed,
+                  street, outcome, view.timeLeft, streetTime, view.score, livesLost,
                   framesDrawn - streetStartFrame);
     *report << line << std::flush;
 }
@@ -65,7 +65,7 @@ BotKeys BotDriver::Step(long framesDrawn) {
 
     if ((state == LevelStart || state == GetReady) && view.level != street) {
         street = view.level;
-        livesAtStreetStart = view.lives;
+        livesLost = 0;
         streetStartFrame = framesDrawn;
     }
     if (state == Playing && lastState != Playing) {
@@ -82,6 +82,7 @@ BotKeys BotDriver::Step(long framesDrawn) {
         return {};
     }
     if (state != lastState) {
+        if (state == LifeLost || state == GameOver) ++livesLost;
         if (state == LevelWon) {
             Report(view, "won", framesDrawn);
             if (!options.wholeGame) finished = true;

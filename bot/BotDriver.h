@@ -44,7 +44,7 @@ private:
     bool lost = false;
     i32 lastState = 0;
     i32 street = 0;           // the street being played
-    i32 livesAtStreetStart = 0;
+    i32 livesLost = 0;        // on the street being played
     i32 streetTime = 0;
     long streetStartFrame = 0;
     long playingSince = 0;

@@ -42,7 +42,7 @@ done | awk '
     {
         n = $1; outcome = $5; left = $7; time[n] = $9; lives = $14
         runs[n]++
-        clean = outcome == "won" && lives == 0
+        clean = outcome == "won" && lives == 0  # lives lost on the street
         if (clean) wins[n]++
         if (outcome == "won") anywin[n]++
         pct[n, runs[n]] = (clean && $9 > 0) ? 100 * left / $9 : 0

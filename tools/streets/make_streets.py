@@ -233,7 +233,9 @@ def street(n, measured):
     start_gas = int(round(lerp(*ch["gas"], t) / 5.0)) * 5
     # Rough seconds for the bot: sawing, walking the loop, refills, people.
     estimate = work / 80.0 + 1.5 * count + width * 1.3 + 4 * len(people)
-    need = work * SAW_GAS_PER_WORK + estimate * IDLE_GAS_PER_SECOND + 15 * (police + removal + lawyers)
+    # Raising the saw at the people costs gas too, the more of them the more.
+    need = (work * SAW_GAS_PER_WORK + estimate * IDLE_GAS_PER_SECOND + 15 * removal
+            + 30 * (police + lawyers))
     margin = lerp(*ch["margin"], t)
     canisters = max(1, -(-int(need * margin - start_gas) // 100))
     gas_pos = spread(canisters, width, player + 0.15 + width / (2 * canisters), player, 0.1, rng)
@@ -283,14 +285,16 @@ def street(n, measured):
 
 
 # Extra lives: three score thresholds per chapter. A game begun at a chapter's
-# first street starts from 0, one begun at street 1 arrives with more; the
-# thresholds rise with the chapter so that both meet them only by sawing well.
+# first street starts from 0 and meets the first one near the chapter's end
+# only by sawing well (the bot scores about 9000 to 19000 a chapter); one
+# begun at street 1 arrives with more and meets the second (and on the last
+# chapter the third) about halfway through.
 LIFE_SCORES = [
-    (4000, 10000, 18000),
-    (8000, 16000, 26000),
-    (12000, 22000, 34000),
-    (16000, 28000, 42000),
-    (20000, 34000, 50000),
+    (3000, 7000, 12000),
+    (6500, 14000, 22000),
+    (8000, 24000, 32000),
+    (8000, 34000, 44000),
+    (12000, 48000, 56000),
 ]
 
 
@@ -364,9 +368,11 @@ those is a fair way in.
 Within a chapter the streets get longer and hold more and heavier pieces,
 while the start gas, the canisters per piece of work and the spare time
 shrink. The background sets take turns. Extra lives come at three score
-thresholds per chapter (4000/10000/18000 in the first, up to
-20000/34000/50000 in the last), so a game begun at a later chapter still has
-lives to earn and one begun at street 1 earns them by sawing well.
+thresholds per chapter (3000/7000/12000 in the first, up to
+12000/48000/56000 in the last): a game begun at a chapter's first street
+earns the first one late in the chapter, and one begun at street 1, which
+arrives with more points, earns a higher one about halfway through; either
+way only by sawing well.
 
 ## Making and checking the streets
 
