@@ -125,7 +125,10 @@ void DrawNameEntryPanel(float dt) {
     DrawCentredText(172, GetText(3));
     i32 pw = 0;
     if (gLibrary) {
-        if (const PictureItem* panel = gLibrary->GetPicture(&AssetNames::Gui(), 1, 0)) {
+        // The panel of its own when the library has one (a long name does not
+        // fit the large button it used to share), otherwise the large button.
+        const i32 sequence = gLibrary->HasSequence(&AssetNames::Gui(), 9) ? 9 : 1;
+        if (const PictureItem* panel = gLibrary->GetPicture(&AssetNames::Gui(), sequence, 0)) {
             pw = panel->width;
             BlitFrame(cx - pw / 2 + 5, 245, panel, true);
             BlitFrame(cx - pw / 2, 240, panel, false);

@@ -256,6 +256,13 @@ TEST_F(ContentTest, MenuPicturesMatchTheButtonsAndScreens) {
     // panel (the same picture, at y 240) must hold the name line at y 292.
     EXPECT_LE(613 + large->width, 800);
     EXPECT_GE(240 + large->height, 292 + 16);
+    // The lives are drawn from (70, 460) to the right: they must hang in the
+    // black band under the street, clear of the furniture, five of them on screen.
+    const PictureItem* life = library->GetPicture(&gui, 4, 0);
+    ASSERT_NE(life, nullptr);
+    EXPECT_GE(460 - life->hotY, 520) << "the lives stand on the pavement";
+    EXPECT_LE(460 - life->hotY + life->height, 600);
+    EXPECT_LE(70 - life->hotX + 5 * life->width, 800);
     const PictureItem* small = library->GetPicture(&gui, 2, 0);
     ASSERT_NE(small, nullptr);
     EXPECT_LE(532 + small->width, 800);
@@ -359,7 +366,23 @@ TEST_F(ContentTest, FurnitureStagesShowTheCutsProgressing) {
         const int pieceMiddle = 480 - whole->hotY + whole->height / 2;
         EXPECT_NEAR(boardsMiddle, pieceMiddle, whole->height / 4) << e.name;
     }
-    EXPECT_GE(pieces, 8);
+    EXPECT_GE(pieces, 14);
+    // Every piece the object file gives values to has its five stages and boards.
+    std::set<std::string> named;
+    std::istringstream props(ReadText(ConfigDir() / "ObjectProps.txt"));
+    for (std::string line; std::getline(props, line);) {
+        std::istringstream words(line);
+        std::string keyword, sub, name;
+        words >> keyword >> sub >> name;
+        if (keyword == "#OBJPROP" && name.front() != '"' && name != "moebelwagen")
+            named.insert(name);
+    }
+    EXPECT_GE(named.size(), 14u);
+    for (const std::string& name : named) {
+        AssetRef ref = Ref(name);
+        for (int s = 0; s <= 10; ++s)
+            EXPECT_NE(library->GetPicture(&ref, s, 0), nullptr) << name << " sequence " << s;
+    }
     // The canister and the van keep their picture in every stage.
     for (const char* name : {"Kanister gelb", "moebelwagen"}) {
         AssetRef ref = Ref(name);
@@ -445,6 +468,23 @@ TEST_F(ContentTest, TextsFitTheirButtonsAndHelpPagesFitTheBoard) {
         EXPECT_LE(TextWidth(GetText(n), false), smallWidth - 8) << "text " << n;
     for (i32 n = 55; n <= 59; ++n)
         EXPECT_LE(TextWidth(GetText(n), true), largeWidth) << "text " << n;
+    // The name entry: ten of the widest glyphs and the cursor, 40 pixels in
+    // from the panel's left edge, stay inside its rim; the line (y 292, 16
+    // high) stays above its bottom rim. The panel is GUI 9 when there is one.
+    i32 widest = 0;
+    for (int c = 33; c <= 254; ++c) {
+        const char glyph[2] = {static_cast<char>(c), 0};
+        widest = std::max(widest, TextWidth(glyph, true));
+    }
+    AssetRef panelRef = Ref("GUI");
+    const PictureItem* panel = library->HasSequence(&panelRef, 9)
+                                   ? library->GetPicture(&panelRef, 9, 0)
+                                   : library->GetPicture(&panelRef, 1, 0);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_LE(40 + 10 * widest + TextWidth(GetText(9), true), panel->width - 6)
+        << "the widest glyph is " << widest << " pixels";
+    EXPECT_GE(240 + panel->height, 292 + 16 + 8);
+    EXPECT_LE(panel->width, 760);
     for (i32 page = 30; page <= 33; ++page) {
         const std::string text = GetText(page);
         i32 x = 30, y = 80;

@@ -606,85 +606,200 @@ void AddIdles(Entry& e, Kind k, int firstSequence, bool second) {
     }
 }
 
-Entry WifeVictory() {
+// ------------------------------------------- pictures that face both ways --
+// The game shows the wife's victory and the removal man's nailing with one
+// picture whichever way the figure faced before, so these are drawn facing
+// the viewer (the wife) and facing into the street, towards the piece he
+// stands at (the removal man), instead of to one side.
+
+const Rgb kFigureInk = Hex(0x1c1410);
+
+void FrontShoe(cairo_t* cr, double x, Rgb colour) {
+    cairo_save(cr);
+    cairo_translate(cr, x, -5);
+    cairo_scale(cr, 1, 0.6);
+    cairo_arc(cr, 0, 0, 9, 0, kTau);
+    cairo_restore(cr);
+    FillAndOutline(cr, colour, kFigureInk, 2);
+}
+
+// The wife from the front, hands at (±handX, handY) (left hand, right hand),
+// her handbag in her right hand, lifted by `lift` from the ground.
+void DrawWifeFront(cairo_t* cr, double leftX, double leftY, double rightX, double rightY,
+                   double lift) {
     const FigureStyle s = WifeStyle();
+    cairo_save(cr);
+    cairo_translate(cr, 0, -lift);
+    for (double side : {-1.0, 1.0}) {
+        Limb(cr, side * 7, -76, side * 8, -9, s.legWidth, s.skin, kFigureInk);
+        FrontShoe(cr, side * 9, s.shoes);
+    }
+    // Skirt and top.
+    cairo_move_to(cr, -15, -112);
+    cairo_line_to(cr, 15, -112);
+    cairo_line_to(cr, 25, -66);
+    cairo_curve_to(cr, 10, -62, -10, -62, -25, -66);
+    cairo_close_path(cr);
+    FillAndOutline(cr, Shade(s.shirt, 0.85), kFigureInk, 2.5);
+    RoundedRect(cr, -16, -150, 32, 42, 8);
+    FillAndOutline(cr, s.shirt, kFigureInk, 2.5);
+    RoundedRect(cr, -16, -114, 32, 5, 2);
+    FillAndOutline(cr, s.accent, kFigureInk, 1.5);
+    const double hands[2][2] = {{leftX, leftY}, {rightX, rightY}};
+    for (int i = 0; i < 2; ++i) {
+        const double side = i == 0 ? -1 : 1;
+        const double sx = side * 14, sy = -144;
+        const double hx = hands[i][0], hy = hands[i][1];
+        // Elbows bend outwards.
+        const double ex = (sx + hx) / 2 + side * 9, ey = (sy + hy) / 2 + 4;
+        Limb(cr, sx, sy, ex, ey, s.armWidth, s.sleeve, kFigureInk);
+        Limb(cr, ex, ey, hx, hy, s.armWidth * 0.9, s.sleeve, kFigureInk);
+        cairo_arc(cr, hx, hy, 5, 0, kTau);
+        FillAndOutline(cr, s.skin, kFigureInk, 1.8);
+    }
+    // The handbag swings from her right hand.
+    cairo_arc(cr, rightX, rightY + 10, 8, kPi, 2 * kPi);
+    SetColour(cr, kFigureInk);
+    cairo_set_line_width(cr, 2.5);
+    cairo_stroke(cr);
+    RoundedRect(cr, rightX - 12, rightY + 8, 24, 18, 4);
+    FillAndOutline(cr, s.accent, kFigureInk, 2);
+    // Neck, head, hair with its bun, a broad grin.
+    cairo_rectangle(cr, -4, -158, 8, 10);
+    FillAndOutline(cr, s.skin, kFigureInk, 2);
+    cairo_arc(cr, 0, -188, 8, 0, kTau);
+    FillAndOutline(cr, s.hair, kFigureInk, 2);
+    cairo_arc(cr, 0, -170, 14, 0, kTau);
+    FillAndOutline(cr, s.skin, kFigureInk, 2.5);
+    cairo_arc(cr, 0, -170, 14.5, kPi * 1.05, kPi * 1.95);
+    cairo_curve_to(cr, 6, -178, -6, -178, -14, -171);
+    cairo_close_path(cr);
+    FillAndOutline(cr, s.hair, kFigureInk, 2);
+    for (double side : {-1.0, 1.0}) {
+        cairo_arc(cr, side * 5, -169, 1.8, 0, kTau);
+        SetColour(cr, kFigureInk);
+        cairo_fill(cr);
+        cairo_arc(cr, side * 8, -163, 2.5, 0, kTau);
+        SetColour(cr, Hex(0xf08080), 0.8);
+        cairo_fill(cr);
+    }
+    cairo_move_to(cr, -6, -164);
+    cairo_curve_to(cr, -4, -158, 4, -158, 6, -164);
+    cairo_close_path(cr);
+    FillAndOutline(cr, Hex(0xffffff), kFigureInk, 1.5);
+    cairo_restore(cr);
+}
+
+Entry WifeVictory() {
     Entry e;
     e.name = "EXFRAU_victory";
-    FrameFn raise = [=](cairo_t* cr, double t) {
+    FrameFn raise = [](cairo_t* cr, double t) {
         const double k = Smooth(t);
-        Pose pose = Stand(0);
-        pose.prop = Prop::Handbag;
-        pose.shoulderNear = Lerp(0.2, 2.45, k), pose.elbowNear = Lerp(0.3, 0.5, k);
-        pose.shoulderFar = Lerp(-0.1, 2.2, k), pose.elbowFar = 0.4;
-        pose.face = Face::Happy;
-        DrawFigure(cr, s, pose);
+        DrawWifeFront(cr, Lerp(-20, -34, k), Lerp(-100, -206, k), Lerp(20, 34, k),
+                      Lerp(-100, -206, k), 0);
     };
-    AddAnimation(e, 0, raise, 7, true);
-    FrameFn wave = [=](cairo_t* cr, double t) {
+    AddAnimation(e, 0, raise, 7, false);
+    FrameFn wave = [](cairo_t* cr, double t) {
         const double a = kTau * 2 * t;
-        Pose pose = Stand(0, 0);
-        pose.prop = Prop::Handbag;
-        pose.shoulderNear = 2.45 + 0.25 * std::sin(a), pose.elbowNear = 0.5 + 0.35 * std::sin(a);
-        pose.shoulderFar = 2.2 - 0.25 * std::sin(a), pose.elbowFar = 0.4;
-        pose.bob = -5 * std::fabs(std::sin(a));
-        pose.face = Face::Happy;
-        DrawFigure(cr, s, pose);
+        DrawWifeFront(cr, -34 + 8 * std::sin(a), -204 + 4 * std::cos(a), 34 + 8 * std::sin(a),
+                      -206 - 4 * std::cos(a), 6 * std::fabs(std::sin(a)));
     };
-    AddAnimation(e, 2, wave, 9, true);
+    AddAnimation(e, 2, wave, 9, false);
     return e;
 }
 
-Entry RemovalPrepare() {
+// The removal man from behind, at the piece he boards up: a board held up
+// with his left hand, the hammer in his right at (hammerX, hammerY), its
+// head turned by `angle`.
+void DrawRemovalManBack(cairo_t* cr, double hammerX, double hammerY, double angle, bool sparks) {
     const FigureStyle s = RemovalManStyle();
+    // The board against the piece, behind him.
+    cairo_save(cr);
+    cairo_translate(cr, -6, -128);
+    cairo_rotate(cr, -0.6);
+    RoundedRect(cr, -46, -8, 92, 16, 2);
+    FillAndOutline(cr, Hex(0xd8b070), kFigureInk, 2);
+    cairo_restore(cr);
+    for (double side : {-1.0, 1.0}) {
+        Limb(cr, side * 10, -80, side * 11, -10, s.legWidth, s.trousers, kFigureInk);
+        FrontShoe(cr, side * 12, s.shoes);
+    }
+    // Shirt, the overalls with their straps crossed on his back.
+    RoundedRect(cr, -23, -150, 46, 66, 12);
+    FillAndOutline(cr, s.shirt, kFigureInk, 2.5);
+    RoundedRect(cr, -22, -98, 44, 22, 5);
+    FillAndOutline(cr, s.trousers, kFigureInk, 2.5);
+    for (double side : {-1.0, 1.0}) {
+        cairo_move_to(cr, side * 14 - 3, -96);
+        cairo_line_to(cr, -side * 15 - 3, -148);
+        cairo_line_to(cr, -side * 15 + 4, -148);
+        cairo_line_to(cr, side * 14 + 4, -96);
+        cairo_close_path(cr);
+        FillAndOutline(cr, s.trousers, kFigureInk, 1.8);
+    }
+    // The left arm holds the board, the right one the hammer.
+    Limb(cr, -20, -142, -34, -116, s.armWidth, s.sleeve, kFigureInk);
+    Limb(cr, -34, -116, -30, -138, s.armWidth * 0.9, s.skin, kFigureInk);
+    const double ex = (20 + hammerX) / 2 + 10, ey = (-142 + hammerY) / 2 + 6;
+    Limb(cr, 20, -142, ex, ey, s.armWidth, s.sleeve, kFigureInk);
+    Limb(cr, ex, ey, hammerX, hammerY, s.armWidth * 0.9, s.skin, kFigureInk);
+    cairo_save(cr);
+    cairo_translate(cr, hammerX, hammerY);
+    cairo_rotate(cr, angle);
+    RoundedRect(cr, -3, -30, 6, 36, 2);
+    FillAndOutline(cr, Hex(0xa8743a), kFigureInk, 2);
+    RoundedRect(cr, -11, -38, 22, 9, 2);
+    FillAndOutline(cr, Hex(0x808890), kFigureInk, 2);
+    cairo_restore(cr);
+    cairo_arc(cr, hammerX, hammerY, 6, 0, kTau);
+    FillAndOutline(cr, s.skin, kFigureInk, 1.8);
+    // Neck, the back of his head, ears, the cap.
+    cairo_rectangle(cr, -6, -160, 12, 12);
+    FillAndOutline(cr, s.skin, kFigureInk, 2);
+    for (double side : {-1.0, 1.0}) {
+        cairo_arc(cr, side * 15, -166, 4.5, 0, kTau);
+        FillAndOutline(cr, s.skin, kFigureInk, 1.8);
+    }
+    cairo_arc(cr, 0, -168, 15, 0, kTau);
+    FillAndOutline(cr, s.skin, kFigureInk, 2.5);
+    cairo_arc(cr, 0, -170, 16, kPi, 2 * kPi);
+    cairo_close_path(cr);
+    FillAndOutline(cr, s.hatColour, kFigureInk, 2.5);
+    RoundedRect(cr, -7, -175, 14, 6, 3);
+    FillAndOutline(cr, Shade(s.hatColour, 0.6), kFigureInk, 1.5);
+    if (sparks) {
+        SetColour(cr, Hex(0xffe060));
+        cairo_set_line_width(cr, 2);
+        for (int i = 0; i < 6; ++i) {
+            const double ang = i * kTau / 6;
+            cairo_move_to(cr, 24 + 7 * std::cos(ang), -146 + 7 * std::sin(ang));
+            cairo_line_to(cr, 24 + 15 * std::cos(ang), -146 + 15 * std::sin(ang));
+        }
+        cairo_stroke(cr);
+    }
+}
+
+Entry RemovalPrepare() {
     Entry e;
     e.name = "moebelp_prepare";
-    // Holds a nail to the piece and lines up the hammer.
-    FrameFn draw = [=](cairo_t* cr, double t) {
+    // Holds the board up and lines up the hammer on the nail.
+    FrameFn draw = [](cairo_t* cr, double t) {
         const double a = kTau * t;
-        Pose pose = Stand(t);
-        pose.prop = Prop::Hammer;
-        pose.shoulderNear = 1.6 + 0.15 * std::sin(a), pose.elbowNear = 0.6;
-        pose.propAngle = 0.9 + 0.2 * std::sin(a);
-        pose.reachFar = true;
-        pose.handFarX = 52, pose.handFarY = -104;
-        pose.lean = 0.15;
-        pose.face = Face::Effort;
-        DrawFigure(cr, s, pose);
-        // The nail between his fingers.
-        SetColour(cr, Hex(0x9098a0));
-        cairo_rectangle(cr, 56, -106, 10, 2.5);
-        cairo_fill(cr);
+        DrawRemovalManBack(cr, 30 + 2 * std::sin(a), -150 - 8 * std::fabs(std::sin(a)),
+                           -0.5 + 0.2 * std::sin(a), false);
     };
     AddAnimation(e, 0, draw, 7, false);
     return e;
 }
 
 Entry RemovalWork() {
-    const FigureStyle s = RemovalManStyle();
     Entry e;
     e.name = "moebelp_work";
-    FrameFn draw = [=](cairo_t* cr, double t) {
+    FrameFn draw = [](cairo_t* cr, double t) {
         // Up slowly, down fast.
         const double swing = t < 0.6 ? Smooth(t / 0.6) : 1 - Smooth((t - 0.6) / 0.4);
-        Pose pose = Stand(0, 0);
-        pose.prop = Prop::Hammer;
-        pose.shoulderNear = Lerp(1.5, 3.0, swing), pose.elbowNear = Lerp(0.3, 0.8, swing);
-        pose.propAngle = Lerp(1.4, -0.6, swing);
-        pose.reachFar = true;
-        pose.handFarX = 52, pose.handFarY = -104;
-        pose.lean = Lerp(0.2, 0.05, swing);
-        pose.face = swing < 0.2 ? Face::Effort : Face::Angry;
-        DrawFigure(cr, s, pose);
-        if (swing < 0.15) {
-            SetColour(cr, Hex(0xffe060));
-            cairo_set_line_width(cr, 2);
-            for (int i = 0; i < 5; ++i) {
-                const double ang = -kPi / 2 + (i - 2) * 0.5;
-                cairo_move_to(cr, 70 + 6 * std::cos(ang), -106 + 6 * std::sin(ang));
-                cairo_line_to(cr, 70 + 14 * std::cos(ang), -106 + 14 * std::sin(ang));
-            }
-            cairo_stroke(cr);
-        }
+        DrawRemovalManBack(cr, Lerp(30, 40, swing), Lerp(-150, -212, swing),
+                           Lerp(-0.5, 0.6, swing), swing < 0.15);
     };
     AddAnimation(e, 0, draw, 7, false);
     return e;

@@ -1,11 +1,16 @@
 // The furniture the player saws apart, the gas canister, the removal van and
 // the dust cloud of a cut. A piece stands on its bottom centre; its five
 // stages show the cuts progressing (the same drawing sliced and tilted apart,
-// raw wood at the cuts, a growing heap of sawdust), each with a ground shadow
-// as underlay, and sequence 10 holds the boards a removal man nails across it.
+// raw wood at the cuts, loose parts fallen to the ground, a growing heap of
+// sawdust), each with a ground shadow as underlay, and sequence 10 holds the
+// boards a removal man nails across it. Sizes are in pixels at game scale; how
+// tough a piece is lives in content/config/ObjectProps.txt.
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "tools/assetgen/Canvas.h"
 #include "tools/assetgen/Generators.h"
@@ -24,6 +29,10 @@ struct Piece {
     const char* name;
     double width, height;
     std::function<void(cairo_t*, double w, double h)> draw;  // bottom-left at (0, 0), y up negative
+    // Where the four cuts go, in order, as parts of the width.
+    std::array<double, 4> cuts = {0.5, 0.26, 0.74, 0.12};
+    // Gold coins spill out with the sawdust (the chest).
+    bool coins = false;
 };
 
 // Wood panel with a few grain lines.
@@ -89,23 +98,35 @@ std::vector<Piece> Pieces() {
                      Wood(cr, w - 21, -h + 10, 11, h - 10, Shade(c, 0.8), 2);
                      Wood(cr, 12, -h + 12, w - 24, 10, Shade(c, 0.9), 2);
                      Wood(cr, 0, -h, w, 13, c, 3);
-                     // A vase of flowers.
-                     RoundedRect(cr, w / 2 - 9, -h - 24, 18, 24, 6);
+                     // A vase of flowers, where no cut goes through it: it rides
+                     // down with its part of the top.
+                     const double vx = w * 0.62;
+                     RoundedRect(cr, vx - 9, -h - 24, 18, 24, 6);
                      FillAndOutline(cr, Hex(0x4a7ac8), kInk, 2);
                      for (int i = 0; i < 3; ++i) {
-                         cairo_arc(cr, w / 2 - 10 + i * 10, -h - 32 - (i % 2) * 6, 6, 0, kTau);
+                         cairo_arc(cr, vx - 10 + i * 10, -h - 30 - (i % 2) * 6, 6, 0, kTau);
                          FillAndOutline(cr, i == 1 ? Hex(0xf0d030) : Hex(0xe04060), kInk, 1.8);
                      }
                  }});
-    p.push_back({"Stuhl", 64, 118, [](cairo_t* cr, double w, double h) {
+    // The chair's cuts spare its legs, so that its last stage still shows
+    // them lying there.
+    p.push_back({"Stuhl", 72, 118, [](cairo_t* cr, double w, double h) {
                      const Rgb c = Hex(0xa86a34);
+                     const double back = w * 0.56;
+                     // The far legs and the far post of the back, in shadow.
+                     Wood(cr, back - 12, -h + 4, 8, h - 4, Shade(c, 0.6), 2);
+                     Wood(cr, w - 27, -h * 0.5, 8, h * 0.5, Shade(c, 0.6), 2);
+                     Wood(cr, 8, -h * 0.22, w - 16, 5, Shade(c, 0.7), 1);
+                     // The near back post with its rails and splat, the near front leg.
                      Wood(cr, 4, -h, 9, h, Shade(c, 0.85), 2);
-                     Wood(cr, 4, -h, w - 8, 10, c, 2);
-                     Wood(cr, 4, -h + 26, w - 8, 8, c, 2);
+                     Wood(cr, back * 0.5 - 2, -h + 8, 8, 22, Shade(c, 1.12), 2);
+                     Wood(cr, 2, -h, back, 10, c, 2);
+                     Wood(cr, 8, -h + 28, back - 12, 7, c, 2);
                      Wood(cr, w - 13, -h * 0.5, 9, h * 0.5, Shade(c, 0.85), 2);
                      Wood(cr, 0, -h * 0.52, w, 11, Shade(c, 1.1), 3);
                      Cushion(cr, 4, -h * 0.6, w - 8, 10, Hex(0xb02a2a));
-                 }});
+                 },
+                 {0.56, 0.28, 0.78, 0.2}});
     p.push_back({"Bett", 200, 88, [](cairo_t* cr, double w, double h) {
                      const Rgb c = Hex(0x8a5a3a);
                      Wood(cr, 0, -h, 18, h, c, 3);
@@ -369,7 +390,9 @@ std::vector<Piece> Pieces() {
                      cairo_fill(cr);
                      cairo_rectangle(cr, w / 2 - 1.2, -h * 0.7 + 10, 2.4, 7);
                      cairo_fill(cr);
-                 }});
+                 },
+                 {0.5, 0.26, 0.74, 0.12},
+                 true});
     p.push_back({"Fernseher", 112, 142, [](cairo_t* cr, double w, double h) {
                      const Rgb c = Hex(0x6a4020);
                      // The stand: splayed legs, a shelf with magazines, the top.
@@ -441,6 +464,87 @@ std::vector<Piece> Pieces() {
     return p;
 }
 
+// The parts of a cut-off slice: whatever still reaches the ground stands,
+// every loose part that no longer does (the seat of a chair, the middle of a
+// table top, the set on a television stand) falls. Parts are 8-connected
+// groups of drawn pixels.
+struct SliceParts {
+    struct Loose {
+        cairo_surface_t* pixels;
+        int minX, maxX, bottom;
+    };
+    cairo_surface_t* standing = nullptr;
+    std::vector<Loose> loose;
+
+    SliceParts(cairo_surface_t* slice, int groundRow) {
+        cairo_surface_flush(slice);
+        const int w = cairo_image_surface_get_width(slice);
+        const int h = cairo_image_surface_get_height(slice);
+        const int stride = cairo_image_surface_get_stride(slice);
+        const unsigned char* data = cairo_image_surface_get_data(slice);
+        auto at = [&](int x, int y) {
+            return *reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(y) * stride +
+                                                           4 * static_cast<size_t>(x));
+        };
+        std::vector<int> label(static_cast<size_t>(w) * h, -1);
+        std::vector<std::vector<int>> members;
+        for (int start = 0; start < w * h; ++start) {
+            if (label[start] >= 0 || (at(start % w, start / w) >> 24) == 0) continue;
+            const int id = static_cast<int>(members.size());
+            members.emplace_back();
+            std::vector<int> stack{start};
+            label[start] = id;
+            while (!stack.empty()) {
+                const int p = stack.back();
+                stack.pop_back();
+                members[id].push_back(p);
+                const int px = p % w, py = p / w;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = px + dx, ny = py + dy;
+                        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+                        const int n = ny * w + nx;
+                        if (label[n] >= 0 || (at(nx, ny) >> 24) == 0) continue;
+                        label[n] = id;
+                        stack.push_back(n);
+                    }
+            }
+        }
+        auto copy = [&](const std::vector<int>& pixels) {
+            cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+            cairo_surface_flush(out);
+            unsigned char* o = cairo_image_surface_get_data(out);
+            const int os = cairo_image_surface_get_stride(out);
+            for (int p : pixels)
+                *reinterpret_cast<std::uint32_t*>(o + static_cast<size_t>(p / w) * os +
+                                                  4 * static_cast<size_t>(p % w)) = at(p % w, p / w);
+            cairo_surface_mark_dirty(out);
+            return out;
+        };
+        std::vector<int> grounded;
+        for (const auto& m : members) {
+            int minX = w, maxX = 0, bottom = 0;
+            for (int p : m) {
+                minX = std::min(minX, p % w), maxX = std::max(maxX, p % w);
+                bottom = std::max(bottom, p / w);
+            }
+            // A few pixels of air are the piece's own feet and rims, not a fall.
+            if (bottom >= groundRow - 6 || m.size() < 12) {
+                grounded.insert(grounded.end(), m.begin(), m.end());
+            } else {
+                loose.push_back({copy(m), minX, maxX, bottom});
+            }
+        }
+        standing = copy(grounded);
+    }
+    ~SliceParts() {
+        cairo_surface_destroy(standing);
+        for (auto& l : loose) cairo_surface_destroy(l.pixels);
+    }
+    SliceParts(const SliceParts&) = delete;
+    SliceParts& operator=(const SliceParts&) = delete;
+};
+
 // Stage `stage` (0..4) of a piece: `stage` cuts made.
 datalib::Picture PieceStage(const Piece& piece, int stage) {
     const double w = piece.width, h = piece.height;
@@ -455,8 +559,7 @@ datalib::Picture PieceStage(const Piece& piece, int stage) {
 
     Canvas canvas(cw, ch);
     cairo_t* cr = canvas.cr();
-    static const double kCuts[4] = {0.5, 0.26, 0.74, 0.12};
-    std::vector<double> cuts(kCuts, kCuts + stage);
+    std::vector<double> cuts(piece.cuts.begin(), piece.cuts.begin() + stage);
     cuts.push_back(0);
     cuts.push_back(1);
     std::sort(cuts.begin(), cuts.end());
@@ -464,33 +567,57 @@ datalib::Picture PieceStage(const Piece& piece, int stage) {
     for (size_t i = 0; i + 1 < cuts.size(); ++i) {
         const double a = cuts[i], b = cuts[i + 1];
         const double mid = (a + b) / 2 - 0.5;
-        cairo_save(cr);
-        // Each slice leans away from the middle, pivoting on its outer foot.
-        const double pivotX = left + (mid < 0 ? a : b) * w;
-        const double angle = stage == 0 ? 0 : mid * 0.2 * spread * (1 + stage * 0.15);
-        cairo_translate(cr, pivotX + mid * stage * 6 * spread, ground);
-        cairo_rotate(cr, angle);
-        cairo_translate(cr, -pivotX, -ground);
         const double x0 = a == 0 ? 0 : left + a * w;
         const double x1 = b == 1 ? cw : left + b * w;
-        cairo_rectangle(cr, x0, 0, x1 - x0, ch);
-        cairo_clip(cr);
-        cairo_set_source_surface(cr, whole.surface(), 0, 0);
-        cairo_paint(cr);
-        // Raw wood with saw marks along the cut faces, only where the piece is.
-        cairo_push_group(cr);
+        // The slice as it was, with raw wood and saw marks along the cut faces
+        // (only where the piece is, and never more than a quarter of a thin slice).
+        Canvas slice(cw, ch);
+        cairo_t* sc = slice.cr();
+        cairo_rectangle(sc, x0, 0, x1 - x0, ch);
+        cairo_clip(sc);
+        cairo_set_source_surface(sc, whole.surface(), 0, 0);
+        cairo_paint(sc);
+        cairo_push_group(sc);
+        const double mark = std::clamp((b - a) * w * 0.25, 1.5, 4.0);
         for (double edge : {a, b}) {
             if (edge == 0 || edge == 1) continue;
-            const double x = left + edge * w + (edge == a ? 2 : -2);
-            cairo_move_to(cr, x, 0);
-            for (int k = 0; k * 6 < ch; ++k) cairo_line_to(cr, x + (k % 2 ? 2 : -2), k * 6);
-            SetColour(cr, Hex(0xf0d8a0));
-            cairo_set_line_width(cr, 4);
-            cairo_stroke(cr);
+            const double x = left + edge * w + (edge == a ? mark / 2 : -mark / 2);
+            cairo_move_to(sc, x, 0);
+            for (int k = 0; k * 6 < ch; ++k)
+                cairo_line_to(sc, x + (k % 2 ? mark / 2 : -mark / 2), k * 6);
+            SetColour(sc, Hex(0xf0d8a0));
+            cairo_set_line_width(sc, mark);
+            cairo_stroke(sc);
         }
-        cairo_pop_group_to_source(cr);
-        cairo_mask_surface(cr, whole.surface(), 0, 0);
+        cairo_pop_group_to_source(sc);
+        cairo_mask_surface(sc, whole.surface(), 0, 0);
+        const SliceParts parts(slice.surface(), static_cast<int>(ground) - 1);
+
+        // What still stands leans away from the middle, pivoting on its outer foot.
+        cairo_save(cr);
+        const double pivotX = left + (mid < 0 ? a : b) * w;
+        const double angle = stage == 0 ? 0 : mid * 0.2 * spread * (1 + stage * 0.15);
+        const double shift = mid * stage * 6 * spread;
+        cairo_translate(cr, pivotX + shift, ground);
+        cairo_rotate(cr, angle);
+        cairo_translate(cr, -pivotX, -ground);
+        cairo_set_source_surface(cr, parts.standing, 0, 0);
+        cairo_paint(cr);
         cairo_restore(cr);
+        // Loose parts drop to the ground and tip over a little, onto the
+        // corner on the side they fell from.
+        int n = 0;
+        for (const auto& l : parts.loose) {
+            const double tip = (mid < 0 ? -1 : 1) * (0.12 + 0.08 * (n++ % 3));
+            const double footX = tip > 0 ? l.maxX + 1 : l.minX;
+            cairo_save(cr);
+            cairo_translate(cr, footX + shift * 1.4, ground);
+            cairo_rotate(cr, tip);
+            cairo_translate(cr, -footX, -(l.bottom + 1));
+            cairo_set_source_surface(cr, l.pixels, 0, 0);
+            cairo_paint(cr);
+            cairo_restore(cr);
+        }
     }
     // Sawdust heap.
     if (stage > 0) {
@@ -502,6 +629,19 @@ datalib::Picture PieceStage(const Piece& piece, int stage) {
             cairo_arc(cr, x, y, rng.Range(1.5, 3.2), 0, kTau);
             SetColour(cr, rng.Next() % 2 ? Hex(0xe8c890) : Hex(0xd0a868));
             cairo_fill(cr);
+        }
+    }
+    if (piece.coins && stage > 0) {
+        Rng rng(4321 + stage);
+        for (int i = 0; i < 4 * stage; ++i) {
+            const double x = left + w / 2 + rng.Range(-1, 1) * (14 + stage * 10);
+            const double y = ground - rng.Range(2, 5);
+            cairo_save(cr);
+            cairo_translate(cr, x, y);
+            cairo_scale(cr, 1, rng.Range(0.35, 0.8));
+            cairo_arc(cr, 0, 0, 4.5, 0, kTau);
+            cairo_restore(cr);
+            FillAndOutline(cr, Hex(0xf0c030), kInk, 1.2);
         }
     }
     return MakePicture(canvas.ToImage(), cw / 2, static_cast<int>(ground), Encoding::ColourKeyed);

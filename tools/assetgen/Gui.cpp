@@ -322,7 +322,15 @@ datalib::Entry MakeGuiEntry() {
     entry.sequences[1] = Buttons(184, 70, 3);
     entry.sequences[2] = Buttons(240, 56, 2);
     entry.sequences[3] = TitleAnimation();
-    // Lives: the hero's helmeted head (drawn from the top-left of the point).
+    // The name-entry panel: a plain plate like the large button, wide enough
+    // for ten of the widest glyphs of the small font and the cursor, and tall
+    // enough to keep the name line off its bottom rim.
+    Sequence namePanel;
+    namePanel.items.emplace_back(Button(264, 88, 0));
+    entry.sequences[9] = std::move(namePanel);
+    // Lives: the hero's helmeted head. The game draws them from (70, 460) to
+    // the right, which is the pavement where the furniture stands; the hotspot
+    // hangs them 80 pixels lower, in the black band under the street.
     entry.sequences[4] = Icon(
         [](cairo_t* cr, double pulse) {
             cairo_arc(cr, 0, 3, 13, 0, kTau);
@@ -335,7 +343,7 @@ datalib::Entry MakeGuiEntry() {
             SetColour(cr, kInk);
             cairo_fill(cr);
         },
-        0);
+        -80);
     // Bonus 1: extra time.
     entry.sequences[5] = Icon(
         [](cairo_t* cr, double pulse) {
