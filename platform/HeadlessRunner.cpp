@@ -356,6 +356,8 @@ public:
         messages.repaint = std::exchange(exposed, false);
         runner.pollsThisFrame = 0;
         if (runner.ApplyDueEvents(true)) messages.quit = true;
+        if (runner.settings.betweenFrames && runner.settings.betweenFrames(runner.framesDrawn))
+            messages.quit = true;
         const bool scriptOver =
             !runner.settings.script.empty() && runner.nextEvent >= runner.settings.script.size();
         const bool framesOver =

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -101,6 +102,9 @@ public:
         // Leave float rounding at nearest instead of toward zero (the browser
         // build's arithmetic; a test compares the two).
         bool nearestRounding = false;
+        // Called between frames with the frames drawn so far (the bot reads
+        // the game here and sets its keys); true ends the run. Empty: none.
+        std::function<bool(long framesDrawn)> betweenFrames;
     };
 
     HeadlessRunner(ScriptedPlatform& platform, const GameEntryPoints& game, Settings settings,

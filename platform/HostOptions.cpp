@@ -85,6 +85,18 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
             selfTest = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--bot") {
+            options.bot = true;
+        } else if (arg == "--demo") {
+            options.demo = true;
+        } else if (arg == "--level") {
+            if (needValue(i, &value)) {
+                if (ParseNumber(value, 99ull, &number) && number >= 1) {
+                    options.level = static_cast<long>(number);
+                } else {
+                    options.error = "--level needs a street number from 1 to 99, not \"" + value + "\"";
+                }
+            }
         } else if (arg == "--data") {
             if (needValue(i, &value)) options.dataFolder = value;
         } else if (arg == "--script") {
@@ -150,6 +162,24 @@ HostOptions ParseCommandLine(const std::vector<std::string>& args) {
         options.error = "--record is for the game, not the self-test";
         return options;
     }
+    if (options.bot && !headless && !help) {
+        options.error = "--bot is for headless runs (--headless); the window has --demo";
+        return options;
+    }
+    if (options.demo && headless && !help) {
+        options.error = "--demo shows the bot in the window; headless, use --bot";
+        return options;
+    }
+    if (options.level != 0 && !options.bot && !help) {
+        options.error = "--level is for the bot (--headless --bot)";
+        return options;
+    }
+    // The bot starts its streets by setting the game up directly, not through
+    // the menus, so a recording of its game would not play back.
+    if (!options.recordPath.empty() && (options.bot || options.demo) && !help) {
+        options.error = "--record does not go with --bot or --demo";
+        return options;
+    }
     if (help) {
         options.mode = HostOptions::Mode::Help;
     } else if (version) {
@@ -168,6 +198,8 @@ std::string UsageText() {
            "       brettspalt --headless [--script FILE] [--frames N] [--seed N] [--data DIR]\n"
            "                  [--sound-log FILE] [--record FILE]\n"
            "       brettspalt --replay FILE [--data DIR]\n"
+           "       brettspalt --headless --bot [--level N] [--seed N] [--data DIR]\n"
+           "       brettspalt --demo [--window] [--data DIR]\n"
            "\n"
            "  --window, /WINDOW  play in a window instead of full screen\n"
            "  --fullscreen       play in full screen (the default, unless a window was\n"
@@ -191,6 +223,9 @@ std::string UsageText() {
            "  --record FILE      write a replay of the run (desktop or headless) to FILE\n"
            "  --replay FILE      play a replay headless and check it against the recording\n"
            "                     (see docs/replays.md)\n"
+           "  --bot              a headless run in which the bot plays a whole game (or the\n"
+           "                     street of --level N from a full start); one line per street\n"
+           "  --demo             the bot plays in the window until a key is pressed\n"
            "  --selftest         show the window with a built-in test picture (--frames N)\n"
            "  --verbose          report the details of decoded music on standard error\n"
            "  --version          the game's version\n"

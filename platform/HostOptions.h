@@ -28,6 +28,9 @@ struct HostOptions {
     u32 seed = 0;
     bool verbose = false;
     bool nearestRounding = false;  // headless test switch: keep round-to-nearest
+    bool bot = false;   // headless: the bot plays (one line per street)
+    long level = 0;     // --level: the street a bot game starts at; 0: a whole game from 1
+    bool demo = false;  // window: the bot plays as a showcase until a key is pressed
     std::string error;  // not empty: the command line is wrong, and this says how
 };
 

@@ -27,6 +27,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -159,16 +160,16 @@ public:
     void WaitForMessages(u32 ms) override;
 
     // PlatformServices: keys
-    bool IsUpArrowPressed() override { return Held(SDL_SCANCODE_UP); }
-    bool IsDownArrowPressed() override { return Held(SDL_SCANCODE_DOWN); }
-    bool IsLeftArrowPressed() override { return Held(SDL_SCANCODE_LEFT); }
-    bool IsRightArrowPressed() override { return Held(SDL_SCANCODE_RIGHT); }
+    bool IsUpArrowPressed() override { return Demo(kDemoUp) || Held(SDL_SCANCODE_UP); }
+    bool IsDownArrowPressed() override { return Demo(kDemoDown) || Held(SDL_SCANCODE_DOWN); }
+    bool IsLeftArrowPressed() override { return Demo(kDemoLeft) || Held(SDL_SCANCODE_LEFT); }
+    bool IsRightArrowPressed() override { return Demo(kDemoRight) || Held(SDL_SCANCODE_RIGHT); }
     bool IsCharKeyPressed(char c) override;
     bool IsFunctionKeyPressed(i32 n) override;
     // (The keys behind these queries may also be held by a gamepad; see Held.)
     bool IsBackspacePressed() override { return Held(SDL_SCANCODE_BACKSPACE); }
     bool IsEnterPressed() override { return Held(SDL_SCANCODE_RETURN); }
-    bool IsSpacePressed() override { return Held(SDL_SCANCODE_SPACE); }
+    bool IsSpacePressed() override { return Demo(kDemoSpace) || Held(SDL_SCANCODE_SPACE); }
     bool GetDownArrowToggle() override { return input.Toggle(SDL_SCANCODE_DOWN); }
     bool GetUpArrowToggle() override { return input.Toggle(SDL_SCANCODE_UP); }
     bool IsEscapePressed() override { return Held(SDL_SCANCODE_ESCAPE); }
@@ -239,6 +240,11 @@ public:
 private:
     void PumpLive();
     bool Held(SDL_Scancode key);
+    // A key the demo's bot holds.
+    bool Demo(u32 key) const { return (demoKeys & key) != 0; }
+    std::function<u32(bool)> demo;
+    u32 demoKeys = 0;
+    bool demoPressed = false;
     u32 Buttons();
     HeldModifiers Modifiers();
     void BuildKeymap();
@@ -301,6 +307,7 @@ SdlPlatform::SdlPlatform(const SdlHostSettings& settings, const GameEntryPoints&
       screenshotFolder(settings.screenshotFolder),
       windowW(std::max(settings.windowW, 1)),
       windowH(std::max(settings.windowH, 1)) {
+    demo = settings.demo;
     files.SetDataFolder(settings.dataFolder);
     files.SetSaveFolder(settings.saveFolder);
     pointer.SetPicture(kScreenWidth, kScreenHeight, smooth);
@@ -745,6 +752,7 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                 messages.quit = true;
                 break;
             case SDL_KEYDOWN: {
+                demoPressed = true;
                 const SDL_Keysym& key = event.key.keysym;
                 if (IsHostKey(key)) {
                     if (event.key.repeat != 0) break;
@@ -768,6 +776,10 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                 break;
             case SDL_CONTROLLERDEVICEREMOVED:
                 ClosePad(event.cdevice.which);
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_CONTROLLERBUTTONDOWN:
+                demoPressed = true;
                 break;
             case SDL_TEXTINPUT:
                 input.OnTextTyped(event.text.text);
@@ -826,6 +838,14 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
     const u32 pressed = pad.Update(pads.empty() ? PadState{} : ReadPads(), SDL_GetTicks());
     for (const auto& k : kPadKeys) {
         if ((pressed & k.padKey) != 0) input.OnKeyDown(k.key, false);
+    }
+    if (pressed != 0) demoPressed = true;
+    if (demo) {
+        demoKeys = demo(std::exchange(demoPressed, false));
+        if (demoKeys & kDemoOver) {
+            demo = nullptr;
+            demoKeys = 0;
+        }
     }
     if (single != nullptr && single->RaiseRequested()) {
         // A second start: come to the front.

@@ -30,7 +30,14 @@ struct SdlHostSettings {
     // buffer when not given), in a window, where it is shown unscaled.
     bool verifyPresentation = false;
     std::function<const u16*()> expectedPicture;
+    // The demo: called between frames with whether a key or mouse button was
+    // pressed since the last call; returns the keys the bot holds for the next
+    // frame (kDemoUp ... kDemoSpace), or kDemoOver once the demo has ended.
+    std::function<u32(bool pressed)> demo;
 };
+
+enum : u32 { kDemoUp = 1, kDemoDown = 2, kDemoLeft = 4, kDemoRight = 8, kDemoSpace = 16,
+             kDemoOver = 0x80000000u };
 
 // Runs start-up, the loop and shutdown; returns the process exit status:
 // 0 after a normal end (or when another copy runs and was raised), 1 when

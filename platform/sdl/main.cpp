@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "bot/BotDriver.h"
 #include "game/Game.h"
 #include "game/GameGlobals.h"
 #include "platform/HeadlessRunner.h"
@@ -102,7 +104,7 @@ int RunHeadless(const HostOptions& options, const std::string& dataFolder,
         }
     }
     settings.maxFrames = options.frames;
-    if (settings.maxFrames < 0 && options.scriptPath.empty()) {
+    if (settings.maxFrames < 0 && options.scriptPath.empty() && !options.bot) {
         settings.maxFrames = kDefaultHeadlessFrames;
     }
     settings.seeded = options.seeded;
@@ -110,6 +112,22 @@ int RunHeadless(const HostOptions& options, const std::string& dataFolder,
     settings.soundLogPath = options.soundLogPath;
     settings.nearestRounding = options.nearestRounding;
     ScriptedPlatform platform(dataFolder, saveFolder);
+    BotDriver::Options botOptions;
+    botOptions.startStreet = options.level > 0 ? static_cast<i32>(options.level) : 1;
+    botOptions.wholeGame = options.level == 0;
+    BotDriver bot(botOptions, &std::cout);
+    if (options.bot) {
+        settings.betweenFrames = [&bot, &platform](long frames) {
+            const BotKeys keys = bot.Step(frames);
+            using Key = ScriptedPlatform::Key;
+            platform.SetKey(Key::Left, keys.left);
+            platform.SetKey(Key::Right, keys.right);
+            platform.SetKey(Key::Up, keys.up);
+            platform.SetKey(Key::Down, keys.down);
+            platform.SetKey(Key::Space, keys.space);
+            return bot.Finished();
+        };
+    }
     HeadlessRunner runner(platform, game, std::move(settings), std::cout);
     const int status = runner.Run();
     // Name the folders only when it was Data.lib that could not be had.
@@ -215,6 +233,22 @@ int main(int argc, char** argv) {
         ScreenshotFolderFor(std::getenv("XDG_PICTURES_DIR"), std::getenv("XDG_CONFIG_HOME"),
                             std::getenv("HOME"), inFolder(saveFolder, "screenshots"));
     settings.remember = &remembered;
+    if (options.demo) {
+        // The bot plays game after game until a key or button is pressed.
+        BotDriver::Options demoOptions;
+        demoOptions.endless = true;
+        auto bot = std::make_shared<BotDriver>(demoOptions, nullptr);
+        settings.demo = [bot, frames = 0L](bool pressed) mutable -> u32 {
+            if (pressed) {
+                BotDriver::ReturnToMenu();
+                return kDemoOver;
+            }
+            const BotKeys keys = bot->Step(++frames);
+            return (keys.up ? kDemoUp : 0u) | (keys.down ? kDemoDown : 0u) |
+                   (keys.left ? kDemoLeft : 0u) | (keys.right ? kDemoRight : 0u) |
+                   (keys.space ? kDemoSpace : 0u);
+        };
+    }
     const int status = Recorded(options, "desktop", saveFolder,
                                 [&](const GameEntryPoints& game) { return RunSdlHost(settings, game); });
     if (status == 0 && !settingsPath.empty()) {

@@ -107,6 +107,25 @@ TEST(HostOptions, RecordAndReplay) {
     EXPECT_FALSE(ParseCommandLine({"--record"}).error.empty()) << "value missing";
 }
 
+TEST(HostOptions, BotAndDemoOptions) {
+    const HostOptions bot = ParseCommandLine({"--headless", "--bot", "--level", "41", "--seed", "3"});
+    EXPECT_TRUE(bot.error.empty()) << bot.error;
+    EXPECT_TRUE(bot.bot);
+    EXPECT_EQ(41, bot.level);
+    EXPECT_EQ(0, ParseCommandLine({"--headless", "--bot"}).level) << "a whole game";
+    EXPECT_TRUE(ParseCommandLine({"--demo", "--window"}).demo);
+    EXPECT_EQ(HostOptions::Mode::Play, ParseCommandLine({"--demo"}).mode);
+
+    EXPECT_FALSE(ParseCommandLine({"--bot"}).error.empty()) << "the bot runs headless";
+    EXPECT_FALSE(ParseCommandLine({"--headless", "--level", "2"}).error.empty()) << "no bot";
+    EXPECT_FALSE(ParseCommandLine({"--headless", "--bot", "--level", "0"}).error.empty());
+    EXPECT_FALSE(ParseCommandLine({"--headless", "--bot", "--level", "100"}).error.empty());
+    EXPECT_FALSE(ParseCommandLine({"--headless", "--demo"}).error.empty());
+    EXPECT_FALSE(ParseCommandLine({"--headless", "--bot", "--record", "r"}).error.empty())
+        << "a bot game cannot be recorded";
+    EXPECT_FALSE(ParseCommandLine({"--demo", "--record", "r"}).error.empty());
+}
+
 TEST(HostOptions, DataFolderIsLookedForInOrder) {
     std::set<std::string> present;
     auto exists = [&](const std::string& path) { return present.count(path) > 0; };
