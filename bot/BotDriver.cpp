@@ -30,7 +30,9 @@ void BotDriver::StartGameAt(i32 n) {
 }
 
 void BotDriver::ReturnToMenu() {
-    StopPlayerLoopSound();
+    // Leaves the street as the pause menu's "Main menu" does: the saw's
+    // loops and the street's music stop with it.
+    StopLevelSounds();
     gGame.score = 0;
     gGame.levelNumber = 1;
     SetScreenState(MainMenu, 1);
