@@ -17,6 +17,10 @@
 #if defined(__SSE__) || defined(__x86_64__)
 #include <xmmintrin.h>
 #endif
+#if defined(__SSE2__) && !defined(__EMSCRIPTEN__)
+#include <emmintrin.h>
+#define BRETTSPALT_OGG_SSE2 1
+#endif
 
 namespace OggDecoder {
 namespace {
@@ -56,13 +60,56 @@ inline i16 ToPcm16(float sample) {
     return static_cast<i16>(RoundAs<Mode>(v));
 }
 
+#if defined(BRETTSPALT_OGG_SSE2)
+// Four samples at once, exactly as ToPcm16 converts each: the product, then
+// NaN and everything at or below -32768 to -32768 (maxps gives its second
+// operand when the first is NaN), above 32767 to 32767, then truncation or
+// the rounding mode of the moment (round-to-nearest while the library works).
+template <int Mode>
+inline __m128i ToPcm32x4(const float* samples) {
+    __m128 v = _mm_mul_ps(_mm_loadu_ps(samples), _mm_set1_ps(32767.f));
+    v = _mm_min_ps(_mm_max_ps(v, _mm_set1_ps(-32768.f)), _mm_set1_ps(32767.f));
+    return Mode == FE_TOWARDZERO ? _mm_cvttps_epi32(v) : _mm_cvtps_epi32(v);
+}
+
+// Mono and stereo under toward-zero or nearest, eight frames per step; the
+// last few frames, and other cases, one sample at a time below.
+template <int Mode>
+int ConvertFramesWide(float** pcm, int channels, int count, i16* out) {
+    if constexpr (Mode != FE_TOWARDZERO && Mode != FE_TONEAREST) return 0;
+    int i = 0;
+    if (channels == 1) {
+        for (; i + 8 <= count; i += 8) {
+            const __m128i packed =
+                _mm_packs_epi32(ToPcm32x4<Mode>(pcm[0] + i), ToPcm32x4<Mode>(pcm[0] + i + 4));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+        }
+    } else if (channels == 2) {
+        for (; i + 8 <= count; i += 8) {
+            const __m128i left =
+                _mm_packs_epi32(ToPcm32x4<Mode>(pcm[0] + i), ToPcm32x4<Mode>(pcm[0] + i + 4));
+            const __m128i right =
+                _mm_packs_epi32(ToPcm32x4<Mode>(pcm[1] + i), ToPcm32x4<Mode>(pcm[1] + i + 4));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), _mm_unpacklo_epi16(left, right));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i + 8),
+                             _mm_unpackhi_epi16(left, right));
+        }
+    }
+    return i;
+}
+#endif
+
 // Interleaves count frames of every channel into out.
 template <int Mode>
 void ConvertFrames(float** pcm, int channels, int count, i16* out) {
+    int first = 0;
+#if defined(BRETTSPALT_OGG_SSE2)
+    first = ConvertFramesWide<Mode>(pcm, channels, count, out);
+#endif
     for (int c = 0; c < channels; ++c) {
         const float* source = pcm[c];
-        i16* target = out + c;
-        for (int i = 0; i < count; ++i) {
+        i16* target = out + first * channels + c;
+        for (int i = first; i < count; ++i) {
             *target = ToPcm16<Mode>(source[i]);
             target += channels;
         }
@@ -384,6 +431,10 @@ i16 SampleToPcm16(float v) {
     i16 out = 0;
     ConvertFrames(&channel, 1, 1, &out, std::fegetround());
     return out;
+}
+
+void SamplesToPcm16(float** channels, int channelCount, int frames, i16* out) {
+    ConvertFrames(channels, channelCount, frames, out, std::fegetround());
 }
 
 void SetVerbose(bool verbose) {

@@ -30,6 +30,9 @@ bool DecodeWithLimit(const void* ogg, i32 oggSize, void** wave, u32* waveSize,
 // One sample as the decoder stores it: v * 32767 converted under the current
 // rounding mode, limited to -32768..32767 (1.0 gives 32767, -1.0 gives -32767).
 i16 SampleToPcm16(float v);
+// frames frames of channelCount channels, each converted as SampleToPcm16
+// does, interleaved into out (frames * channelCount samples).
+void SamplesToPcm16(float** channels, int channelCount, int frames, i16* out);
 
 // Off by default: when on, each stream's comments, channel count, rate and
 // encoder are written to standard error as it is decoded (errors always are).

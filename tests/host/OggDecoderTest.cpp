@@ -6,6 +6,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <random>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -214,6 +215,38 @@ TEST(OggDecoder, SamplesScaleBy32767UnderTheCurrentRounding) {
     std::fesetround(FE_TONEAREST);
     EXPECT_EQ(16384, OggDecoder::SampleToPcm16(0.5f)) << "the mode in force decides, not a cast";
     EXPECT_EQ(1, OggDecoder::SampleToPcm16(0.00002f));
+}
+
+// Blocks go through a wider conversion than single samples; every sample of
+// every block, edges and NaN among them, must come out as it would alone.
+TEST(OggDecoder, BlocksOfSamplesConvertAsEachSampleAlone) {
+    std::mt19937 random(20261208);
+    const float special[] = {1.0f, -1.0f, 1.5f, -1.5f, 0.5f, -0.5f, 32768.f / 32767.f,
+                             -32768.f / 32767.f, std::nanf(""), INFINITY, -INFINITY, 0.0f};
+    for (const int mode : {FE_TOWARDZERO, FE_TONEAREST, FE_DOWNWARD}) {
+        std::fesetround(mode);
+        for (int n = 0; n < 200; ++n) {
+            const int channels = 1 + static_cast<int>(random() % 3);
+            const int frames = static_cast<int>(random() % 40);
+            std::vector<std::vector<float>> pcm(channels, std::vector<float>(frames));
+            for (auto& channel : pcm) {
+                for (float& v : channel) {
+                    v = random() % 4 == 0 ? special[random() % std::size(special)]
+                                          : std::uniform_real_distribution<float>(-1.2f, 1.2f)(random);
+                }
+            }
+            std::vector<float*> pointers;
+            for (auto& channel : pcm) pointers.push_back(channel.data());
+            std::vector<i16> out(static_cast<size_t>(channels) * frames + 1, 0x5A5A);
+            OggDecoder::SamplesToPcm16(pointers.data(), channels, frames, out.data());
+            for (int i = 0; i < frames * channels; ++i) {
+                ASSERT_EQ(out[i], OggDecoder::SampleToPcm16(pcm[i % channels][i / channels]))
+                    << "mode " << mode << ", " << channels << " channels, sample " << i;
+            }
+            ASSERT_EQ(out.back(), 0x5A5A) << "nothing written past the last frame";
+        }
+    }
+    std::fesetround(FE_TONEAREST);
 }
 
 TEST(OggDecoder, ImageThatCannotGrowFailsInsteadOfLosingSamples) {
