@@ -21,6 +21,7 @@ const RleRoutines& Avx2Routines() {
 #include <cstring>
 
 #include "blit/Blitter.h"
+#include "blit/PictureForms.h"
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
@@ -237,6 +238,120 @@ void CopyRaw(const RleJob& job) {
     }
 }
 
+// ---- From a picture's other form --------------------------------------------
+
+// Sixteen pixels of a keyed form over the target: 0x8000 keeps the target's
+// pixel. Drawing the same pixels twice leaves the same frame, so a span's
+// last step may overlap the one before it.
+inline __m256i Keyed16(const u16* target, const u16* source) {
+    const __m256i pixels = Load16(source);
+    const __m256i clear = _mm256_srai_epi16(pixels, 15);
+    return _mm256_blendv_epi8(pixels, Load16(target), clear);
+}
+inline __m128i Keyed8(const u16* target, const u16* source) {
+    const __m128i pixels = Load8(source);
+    const __m128i clear = _mm_srai_epi16(pixels, 15);
+    return _mm_blendv_epi8(pixels, Load8(target), clear);
+}
+inline __m128i Keyed4(const u16* target, const u16* source) {
+    const __m128i pixels = Load4(source);
+    const __m128i clear = _mm_srai_epi16(pixels, 15);
+    return _mm_blendv_epi8(pixels, Load4(target), clear);
+}
+
+// The keyed form's rows, each from the first to the end column of its span
+// that the clip rectangle leaves.
+template <class Keyed>
+void DrawSpans(const RleJob& job) {
+    const i32 first = job.skipLeft;
+    const i32 end = job.skipLeft + job.visibleWidth;
+    u16* target = job.target - first;  // indexed by the picture's columns
+    const u16* source = job.form;
+    const u16* span = job.spans;
+    for (i32 row = 0; row < job.rows; ++row) {
+        const i32 from = span[0] > first ? span[0] : first;
+        const i32 to = span[1] < end ? span[1] : end;
+        const i32 count = to - from;
+        if (count > 0) Keyed::Span(target + from, source + from, count);
+        target += job.pitch;
+        source += job.formStride;
+        span += 2;
+    }
+}
+
+struct KeyedSpan {
+    static void Span(u16* target, const u16* source, i32 count) {
+        // The last step's target is read before the other steps write it: a
+        // read of pixels just written, but not all by one store, would wait
+        // for that store to reach the cache.
+        if (count >= 16) {
+            const __m256i last = Keyed16(target + count - 16, source + count - 16);
+            for (i32 i = 0; i < count - 16; i += 16) Store16(target + i, Keyed16(target + i, source + i));
+            Store16(target + count - 16, last);
+        } else if (count >= 8) {
+            const __m128i last = Keyed8(target + count - 8, source + count - 8);
+            Store8(target, Keyed8(target, source));
+            Store8(target + count - 8, last);
+        } else if (count >= 4) {
+            const __m128i last = Keyed4(target + count - 4, source + count - 4);
+            Store4(target, Keyed4(target, source));
+            Store4(target + count - 4, last);
+        } else {
+            for (i32 i = 0; i < count; ++i) {
+                if ((source[i] & 0x8000) == 0) target[i] = source[i];
+            }
+        }
+    }
+};
+
+// Sixteen target pixels d blended by one step of a blend form: per channel
+// one multiply-add of the step's pair (w, n * a) with (d, 2), shifted down by
+// four, is the blend (see Blend above); a clear pair (16, 0) gives d.
+inline __m256i BlendStep(__m256i d, const u16* step) {
+    const __m256i five = _mm256_set1_epi16(0x1F);
+    const __m256i two = _mm256_set1_epi16(0x0200);
+    const __m256i bluePairs = Load16(step);
+    const __m256i b = _mm256_maddubs_epi16(bluePairs, _mm256_or_si256(_mm256_and_si256(d, five), two));
+    // A clear pixel keeps even the target's bit 15, which is no channel: its
+    // weight 16 is the only one with bit 4 set.
+    const __m256i kept = _mm256_and_si256(_mm256_and_si256(_mm256_slli_epi16(bluePairs, 11), d),
+                                          _mm256_set1_epi16(static_cast<short>(0x8000)));
+    const __m256i g = _mm256_maddubs_epi16(
+        Load16(step + 16), _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(d, 5), five), two));
+    const __m256i r = _mm256_maddubs_epi16(
+        Load16(step + 32), _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(d, 10), five), two));
+    // g / 16 at bit 5 is (2 g) AND 0x3E0, r / 16 at bit 10 is (64 r) AND 0x7C00.
+    return _mm256_or_si256(
+        _mm256_or_si256(_mm256_srli_epi16(b, 4), kept),
+        _mm256_or_si256(_mm256_and_si256(_mm256_add_epi16(g, g), _mm256_set1_epi16(0x03E0)),
+                        _mm256_and_si256(_mm256_slli_epi16(r, 6), _mm256_set1_epi16(0x7C00))));
+}
+
+// Every step of every drawn row. Steps of a row do not overlap, but for the
+// last, moved left to end at the picture's edge: as blending twice is not
+// blending once, it is blended from the row as it was, before the others
+// write it, and stored after them. (Reading it after them would also wait for
+// their stores to reach the cache.)
+void BlendSteps(const RleJob& job) {
+    u16* target = job.target;
+    const u16* columns = job.spans;
+    const u16* pairs = job.form;
+    const u32* rows = job.formRows;
+    for (i32 row = 0; row < job.rows; ++row, target += job.pitch) {
+        const u32 first = rows[row];
+        if (rows[row + 1] == first) continue;  // nothing to draw in this row
+        const u32 last = rows[row + 1] - 1;
+        u16* lastPixel = target + columns[last];
+        const __m256i lastBlend =
+            BlendStep(Load16(lastPixel), pairs + std::size_t{last} * kBlendStepWords);
+        for (u32 step = first; step < last; ++step) {
+            u16* pixel = target + columns[step];
+            Store16(pixel, BlendStep(Load16(pixel), pairs + std::size_t{step} * kBlendStepWords));
+        }
+        Store16(lastPixel, lastBlend);
+    }
+}
+
 constexpr RleRoutines kRoutines = {
     DrawRuns<CopyOp>,
     DrawRuns<ShadowOp>,
@@ -244,6 +359,8 @@ constexpr RleRoutines kRoutines = {
     DrawRect<ShadowOp>,
     DrawRunsOver<CopyOp>,
     CopyRaw,
+    DrawSpans<KeyedSpan>,
+    BlendSteps,
 };
 
 }  // namespace

@@ -27,6 +27,14 @@ struct RleJob {
     // which may lie at an odd byte, and the row step in bytes.
     const u8* raw;
     i32 rawPitchBytes;
+    // From a picture's other form (PictureForms.h). Keyed: form and spans
+    // at row skipTop of the form, formStride its row step in words. Blend:
+    // form and spans the whole form's pairs and step columns, formRows at
+    // row skipTop's first step.
+    const u16* form;
+    const u16* spans;
+    const u32* formRows;
+    i32 formStride;
     const u16* under[2];
     i32 underStart[2];
     i32 underEnd[2];
@@ -42,6 +50,10 @@ struct RleRoutines {
     RleRoutine shadowRect;   // shadow over the whole job rectangle; source unused
     RleRoutine copyOver;     // colour-keyed over the job's underlay
     RleRoutine copyRaw;      // raw picture copied; source unused, raw read
+    // From a picture's other form (PictureForms.h); null when the variant
+    // has none, and the picture's runs are drawn instead.
+    RleRoutine copyKeyed;   // keyed form: pixels other than 0x8000 copied
+    RleRoutine blendForm;   // blend form, not clipped at the sides: every step blended
 };
 
 const RleRoutines& PortableRoutines();

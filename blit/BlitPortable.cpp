@@ -65,6 +65,8 @@ constexpr RleRoutines kRoutines = {
     DrawRect<ShadowOp>,
     DrawRunsOver<CopyOp>,
     CopyRaw,
+    nullptr,
+    nullptr,
 };
 
 }  // namespace

@@ -185,6 +185,8 @@ constexpr RleRoutines kRoutines = {
     DrawRect<ShadowOp>,
     DrawRunsOver<CopyOp>,
     CopyRaw,
+    nullptr,
+    nullptr,
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "blit/BlitKernels.h"
+#include "blit/PictureForms.h"
 
 namespace {
 
@@ -112,6 +113,10 @@ bool PlaceJob(i32 x, i32 y, const PictureItem* item, blit::RleJob* job) {
     job->source = nullptr;
     job->raw = nullptr;
     job->rawPitchBytes = 0;
+    job->form = nullptr;
+    job->spans = nullptr;
+    job->formRows = nullptr;
+    job->formStride = 0;
     job->target = state.pixels + (sy + skipTop) * pitch + (sx + skipLeft);
     job->pitch = static_cast<i32>(pitch);
     job->width = static_cast<i32>(w);
@@ -163,7 +168,31 @@ bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow) {
     job.source = reinterpret_cast<const u16*>(item + 1);
     if (shadow || (format & kPictureShadow)) {
         routines.shadow(job);
-    } else if (format & kPictureTranslucent) {
+        return true;
+    }
+    const bool translucent = (format & kPictureTranslucent) != 0;
+    const blit::RleRoutine fromForm = translucent ? routines.blendForm : routines.copyKeyed;
+    if (fromForm != nullptr) {
+        const blit::PictureForm& form = blit::FormOf(item);
+        const std::size_t skipTop = static_cast<std::size_t>(job.skipTop);
+        if (form.kind == blit::FormKind::Keyed) {
+            job.form = form.pixels.data() + skipTop * form.stride;
+            job.spans = form.spans.data() + skipTop * 2;
+            job.formStride = form.stride;
+            fromForm(job);
+            return true;
+        }
+        // Steps are drawn whole, so only a picture not cut at the sides.
+        if (form.kind == blit::FormKind::Blend && job.skipLeft == 0 &&
+            job.visibleWidth == job.width) {
+            job.form = form.pixels.data();
+            job.spans = form.spans.data();
+            job.formRows = form.rows.data() + skipTop;
+            fromForm(job);
+            return true;
+        }
+    }
+    if (translucent) {
         routines.translucent(job);
     } else {
         routines.copy(job);

@@ -69,6 +69,19 @@ bool CanBlitOver(i32 y, const PictureItem* item, const BlitUnderlay& under);
 // item is not visible, as for BlitFrame.
 bool BlitFrameOver(i32 x, i32 y, const PictureItem* item, const BlitUnderlay& under);
 
+// Pictures in memory that stays unchanged until BlitForgetPictures names it
+// (the library's pictures): the blitter may keep other forms of them, built on
+// first use, that draw faster than their runs. Call BlitForgetPictures with
+// the range before its memory is freed or written. Ranges may overlap.
+void BlitKeepPictures(const void* begin, const void* end);
+void BlitForgetPictures(const void* begin, const void* end);
+
+// Which pictures get another form: none, those that draw faster from it (the
+// default), or every one that can (for tests and benchmarks). Forms built
+// under another choice are dropped.
+enum class BlitPictureForms { Never, Chosen, Always };
+void SetBlitPictureForms(BlitPictureForms choice);
+
 // The pixel loops exist in several variants that give the same pixels. The
 // fastest one the processor supports is chosen at start-up; benchmarks and
 // tests may pick another.

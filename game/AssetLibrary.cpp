@@ -6,6 +6,8 @@
 // damaged or hostile library makes its items absent, never crashes the game.
 #include "game/AssetLibrary.h"
 
+#include "blit/Blitter.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -132,11 +134,17 @@ bool AssetLibrary::Open(const char* fileName) {
     size = fileSize;
     entryCount = count;
     nameTableOffset = nameTable;
+    // The mapping stays as it is until Close, so the blitter may keep faster
+    // forms of its pictures until then.
+    BlitKeepPictures(base, base + size);
     return true;
 }
 
 void AssetLibrary::Close() {
-    if (base) platform->FileUnmap(base);
+    if (base) {
+        BlitForgetPictures(base, base + size);
+        platform->FileUnmap(base);
+    }
     base = nullptr;
     sequenceTable = nullptr;
     size = 0;

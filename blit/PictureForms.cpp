@@ -1,0 +1,260 @@
+// The other forms of run-length pictures: which pictures may have one, which
+// form serves a picture best, building it, and finding it again quickly.
+#include "blit/PictureForms.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+
+#include "blit/Blitter.h"
+
+namespace blit {
+namespace {
+
+using i64 = std::int64_t;
+
+// No picture's forms take more than this in all; past it pictures keep their
+// runs. The shipped pictures that gain need a few megabytes.
+constexpr std::size_t kMostFormBytes = std::size_t{64} << 20;
+// Larger pictures (whole background layers) are drawn at memory speed from
+// their runs anyway, and their unpacked rows would be more to read.
+constexpr i32 kMostFormPixels = 1 << 16;
+
+struct Range {
+    const u8* begin;
+    const u8* end;
+};
+
+// A small direct-mapped table in front of the map, so that finding the form
+// of a glyph costs less than drawing it.
+struct CacheSlot {
+    const PictureItem* item = nullptr;
+    const PictureForm* form = nullptr;
+};
+constexpr std::size_t kCacheSlots = 1024;
+
+struct Store {
+    std::vector<Range> kept;
+    std::unordered_map<const PictureItem*, std::unique_ptr<PictureForm>> forms;
+    std::size_t bytes = 0;
+    BlitPictureForms policy = BlitPictureForms::Chosen;
+    CacheSlot cache[kCacheSlots];
+};
+
+Store& TheStore() {
+    static Store store;
+    return store;
+}
+
+const PictureForm kRuns{};
+
+std::size_t FormBytes(const PictureForm& form) {
+    return (form.pixels.size() + form.spans.size()) * sizeof(u16) + form.rows.size() * sizeof(u32);
+}
+
+std::size_t SlotOf(const PictureItem* item) {
+    const auto bits = reinterpret_cast<std::uintptr_t>(item);
+    return ((bits >> 1) ^ (bits >> 11)) & (kCacheSlots - 1);
+}
+
+bool IsKept(const Store& store, const PictureItem* item) {
+    const u8* p = reinterpret_cast<const u8*>(item);
+    for (const Range& range : store.kept) {
+        if (p >= range.begin && p < range.end) return true;
+    }
+    return false;
+}
+
+// One pass over the runs: per row the span of opaque columns, and the counts
+// the choice of form needs.
+struct RunCensus {
+    std::vector<u16> spans;
+    i64 runWords = 0;
+    i64 opaquePixels = 0;
+    i64 chunks = 0;  // sixteen-pixel steps over the spans
+    bool highBit = false;
+};
+
+RunCensus TakeCensus(const PictureItem* item) {
+    RunCensus census;
+    const u16* words = reinterpret_cast<const u16*>(item + 1);
+    census.spans.reserve(static_cast<std::size_t>(item->height) * 2);
+    for (i32 row = 0; row < item->height; ++row) {
+        i32 first = -1;
+        i32 end = 0;
+        for (i32 column = 0; column < item->width;) {
+            const u16 word = *words++;
+            const i32 length = word & 0xFF;
+            ++census.runWords;
+            if (word <= kLastOpaqueRunWord) {
+                if (length > 0) {
+                    if (first < 0) first = column;
+                    end = column + length;
+                }
+                for (i32 i = 0; i < length; ++i) census.highBit |= (words[i] & 0x8000) != 0;
+                census.opaquePixels += length;
+                words += length;
+            }
+            column += length;
+        }
+        if (first < 0) first = end = 0;
+        census.spans.push_back(static_cast<u16>(first));
+        census.spans.push_back(static_cast<u16>(end));
+        census.chunks += (end - first + 15) / 16;
+    }
+    return census;
+}
+
+// Rough costs in processor cycles, from blit_bench: a run word costs about as
+// much as a wrong guess now and then, an unpacked sixteen pixels about two.
+bool UnpackedDrawsFaster(const RunCensus& census, i32 rows) {
+    const i64 runs = census.runWords * 4 + census.opaquePixels / 8;
+    const i64 unpacked = census.chunks * 2 + i64{rows} * 4;
+    return unpacked < runs;
+}
+
+// The keyed form: the rows unpacked, 0x8000 where clear.
+void Unpack(const PictureItem* item, PictureForm* form) {
+    const i32 width = item->width;
+    form->kind = FormKind::Keyed;
+    form->stride = width;
+    form->pixels.assign(static_cast<std::size_t>(width) * item->height, u16{0x8000});
+    const u16* words = reinterpret_cast<const u16*>(item + 1);
+    for (i32 row = 0; row < item->height; ++row) {
+        u16* out = form->pixels.data() + static_cast<std::size_t>(row) * width;
+        for (i32 column = 0; column < width;) {
+            const u16 word = *words++;
+            const i32 length = word & 0xFF;
+            if (word <= kLastOpaqueRunWord) {
+                std::copy(words, words + length, out + column);
+                words += length;
+            }
+            column += length;
+        }
+    }
+}
+
+// The blend form: each row's pixels (with a flag for the translucent ones)
+// cut into steps of sixteen, as described in the header.
+void CutIntoSteps(const PictureItem* item, PictureForm* form) {
+    const i32 width = item->width;
+    form->kind = FormKind::Blend;
+    std::vector<u16> pixels(width);
+    std::vector<u8> drawn(width);
+    const u16* words = reinterpret_cast<const u16*>(item + 1);
+    for (i32 row = 0; row < item->height; ++row) {
+        std::fill(drawn.begin(), drawn.end(), u8{0});
+        for (i32 column = 0; column < width;) {
+            const u16 word = *words++;
+            const i32 length = word & 0xFF;
+            if (word <= kLastOpaqueRunWord) {
+                std::copy(words, words + length, pixels.begin() + column);
+                std::fill(drawn.begin() + column, drawn.begin() + column + length, u8{1});
+                words += length;
+            }
+            column += length;
+        }
+        form->rows.push_back(static_cast<u32>(form->spans.size()));
+        for (i32 covered = 0;;) {
+            while (covered < width && !drawn[covered]) ++covered;
+            if (covered == width) break;
+            const i32 step = std::min(covered, width - 16);
+            form->spans.push_back(static_cast<u16>(step));
+            const std::size_t at = form->pixels.size();
+            form->pixels.resize(at + kBlendStepWords, u16{16});
+            for (i32 lane = 0; lane < 16; ++lane) {
+                const i32 column = step + lane;
+                if (!drawn[column]) continue;
+                const u16 pixel = pixels[column];
+                const u16 alpha = pixel >> 12;
+                for (i32 channel = 0; channel < 3; ++channel) {
+                    const u16 nibble = (pixel >> (4 * channel)) & 15;
+                    form->pixels[at + channel * 16 + lane] =
+                        static_cast<u16>((15 - alpha) | (nibble * alpha) << 8);
+                }
+            }
+            covered = step + 16;
+        }
+    }
+    form->rows.push_back(static_cast<u32>(form->spans.size()));
+}
+
+std::unique_ptr<PictureForm> Build(const PictureItem* item, BlitPictureForms policy) {
+    auto form = std::make_unique<PictureForm>();
+    if (policy == BlitPictureForms::Never ||
+        i32{item->width} * i32{item->height} > kMostFormPixels) {
+        return form;
+    }
+    if (item->format & kPictureTranslucent) {
+        // Narrower pictures have no step of sixteen that fits.
+        if (item->width >= 16) CutIntoSteps(item, form.get());
+        return form;
+    }
+    RunCensus census = TakeCensus(item);
+    if (census.highBit) return form;  // 0x8000 could not mark clear pixels
+    if (policy == BlitPictureForms::Chosen && !UnpackedDrawsFaster(census, item->height)) {
+        return form;
+    }
+    form->spans = std::move(census.spans);
+    Unpack(item, form.get());
+    return form;
+}
+
+}  // namespace
+
+const PictureForm& FormOf(const PictureItem* item) {
+    Store& store = TheStore();
+    CacheSlot& slot = store.cache[SlotOf(item)];
+    if (slot.item == item) return *slot.form;
+    if (store.kept.empty() || !IsKept(store, item)) return kRuns;
+
+    auto found = store.forms.find(item);
+    if (found == store.forms.end()) {
+        std::unique_ptr<PictureForm> form = Build(item, store.policy);
+        const std::size_t bytes = FormBytes(*form);
+        if (store.bytes + bytes > kMostFormBytes) {
+            form = std::make_unique<PictureForm>();
+        } else {
+            store.bytes += bytes;
+        }
+        found = store.forms.emplace(item, std::move(form)).first;
+    }
+    slot = {item, found->second.get()};
+    return *slot.form;
+}
+
+}  // namespace blit
+
+void BlitKeepPictures(const void* begin, const void* end) {
+    if (begin >= end) return;
+    blit::TheStore().kept.push_back(
+        {static_cast<const u8*>(begin), static_cast<const u8*>(end)});
+}
+
+void BlitForgetPictures(const void* begin, const void* end) {
+    blit::Store& store = blit::TheStore();
+    const u8* from = static_cast<const u8*>(begin);
+    const u8* to = static_cast<const u8*>(end);
+    std::erase_if(store.kept, [&](const blit::Range& range) {
+        return range.begin < to && from < range.end;
+    });
+    std::erase_if(store.forms, [&](const auto& entry) {
+        const u8* p = reinterpret_cast<const u8*>(entry.first);
+        if (p < from || p >= to) return false;
+        store.bytes -= blit::FormBytes(*entry.second);
+        return true;
+    });
+    for (blit::CacheSlot& slot : store.cache) slot = {};
+}
+
+void SetBlitPictureForms(BlitPictureForms policy) {
+    blit::Store& store = blit::TheStore();
+    if (policy == store.policy) return;
+    store.policy = policy;
+    // Forms chosen under the old policy go; they are built again on use.
+    store.forms.clear();
+    store.bytes = 0;
+    for (blit::CacheSlot& slot : store.cache) slot = {};
+}

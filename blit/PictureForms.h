@@ -1,0 +1,54 @@
+// Inside the blitter: unpacked copies of run-length pictures, built on first
+// use and kept beside the library that owns the pictures.
+//
+// Walking runs costs a few cycles per run word, and most of that is the
+// processor guessing wrong which way each run goes. A picture of many short
+// runs (a figure, a glyph) draws faster from a rectangle of pixels, sixteen at
+// a time, with no branch on what lies under them:
+//
+//   keyed   the picture's pixels row after row, 0x8000 where it is transparent
+//           (no opaque pixel has bit 15 set; a picture that has one keeps its
+//           runs);
+//   blend   the translucent pixels in steps of sixteen columns: each row a
+//           list of steps, found left to right from the next pixel not yet
+//           covered (the last one of a row moved left to end at the edge:
+//           it is blended from the row as it was, before the others),
+//           each step its column and three planes of sixteen byte pairs
+//           (blue, green, red). For a translucent pixel of alpha a and 4-bit
+//           channel n the pair is (15 - a, n * a); for a clear pixel (16, 0). One multiply-add of the pair with
+//           the target channel d and 2, (15 - a) d + 2 n a, is the blend before
+//           its division by 16, and a clear pixel comes out as 16 d, unchanged.
+//           Steps skip clear stretches of sixteen pixels or more, and no
+//           branch depends on where runs start and end.
+//
+// Each row of the keyed form also keeps the span of columns that hold anything
+// to draw, so that clear margins cost nothing. Only pictures in memory that its owner has
+// promised to keep unchanged (BlitKeepPictures) get another form.
+#pragma once
+
+#include <vector>
+
+#include "blit/PictureItem.h"
+
+namespace blit {
+
+enum class FormKind : u8 { Runs, Keyed, Blend };
+
+// Words of one step of the blend form: three planes of sixteen pairs.
+inline constexpr i32 kBlendStepWords = 48;
+
+struct PictureForm {
+    FormKind kind = FormKind::Runs;
+    i32 stride = 0;           // keyed: words from one row to the next
+    std::vector<u16> pixels;  // keyed: the rows; blend: the steps' pairs
+    std::vector<u16> spans;   // keyed: per row its first and end column;
+                              // blend: per step its column
+    std::vector<u32> rows;    // blend: per row its first step, then the count
+};
+
+// The form to draw item with: kind Runs when its own runs serve best (or it
+// lies outside every kept range, or forms are switched off). Item is
+// run-length and, for the blend form, translucent.
+const PictureForm& FormOf(const PictureItem* item);
+
+}  // namespace blit
