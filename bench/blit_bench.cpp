@@ -33,6 +33,11 @@
 // "sdl" contender of the translucent figure, and the ARGB4444 surface is
 // "sdl_argb4444".
 //
+// Our blitter is told, as the game's library tells it, that the pictures stay
+// unchanged (BlitKeepPictures), so it may draw them from the other forms it
+// builds on first use; fast_sse2 has no such forms and draws every picture
+// from its runs.
+//
 // Items processed are pixels of the pictures drawn (their full rectangles), so
 // items_per_second is pixels per second.
 //

@@ -5,11 +5,13 @@
 // that both see the same machine load. Times are the thread's processor time,
 // so that waiting for a core on a shared machine is not counted.
 //
-//   frame_bench [--data DIR] [--level N] [--frames N] [--reps N]
+//   frame_bench [--data DIR] [--level N] [--frames N] [--reps N] [--forms never|chosen|always]
 //
 // --level 0 (the default) picks the street with the most pieces of furniture,
 // canisters and figures (the widest of those that tie); --frames frames are
-// timed per repetition (3000), --reps repetitions (5). The player walks right
+// timed per repetition (3000), --reps repetitions (5); --forms says which
+// pictures the blitter may draw from other forms (chosen, as in the game,
+// unless told otherwise). The player walks right
 // and left and saws now and then; a street lost or won is started again. It
 // also reports the processor time from the start of the game to its first
 // main-menu frame, which is mostly decoding the menu's music.
@@ -31,6 +33,7 @@
 #include "actors/NonPlayerCharacter.h"
 #include "actors/WorldObject.h"
 #include "bench/BenchInfo.h"
+#include "blit/Blitter.h"
 #include "config/Settings.h"
 #include "game/Game.h"
 #include "game/GameFlow.h"
@@ -69,6 +72,7 @@ struct BenchOptions {
     i32 level = 0;
     i32 frames = 3000;
     i32 reps = 5;
+    BlitPictureForms forms = BlitPictureForms::Chosen;
 };
 
 bool ParseOptions(int argc, char** argv, BenchOptions* options) {
@@ -84,6 +88,15 @@ bool ParseOptions(int argc, char** argv, BenchOptions* options) {
             options->frames = std::atoi(value);
         } else if (arg == "--reps") {
             options->reps = std::atoi(value);
+        } else if (arg == "--forms") {
+            const std::string forms = value;
+            if (forms == "never") {
+                options->forms = BlitPictureForms::Never;
+            } else if (forms == "always") {
+                options->forms = BlitPictureForms::Always;
+            } else if (forms != "chosen") {
+                return false;
+            }
         } else {
             return false;
         }
@@ -140,13 +153,15 @@ int main(int argc, char** argv) {
     BenchOptions options;
     if (!ParseOptions(argc, argv, &options)) {
         std::fprintf(stderr,
-                     "usage: frame_bench [--data DIR] [--level N] [--frames N] [--reps N]\n");
+                     "usage: frame_bench [--data DIR] [--level N] [--frames N] [--reps N]"
+                     " [--forms never|chosen|always]\n");
         return 2;
     }
     const std::filesystem::path save =
         std::filesystem::temp_directory_path() / ("frame_bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(save);
 
+    SetBlitPictureForms(options.forms);
     SetGameFloatingPointMode();
     Random::Seed(12345);
     ScriptedPlatform platform(options.data, save.string());

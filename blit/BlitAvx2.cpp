@@ -312,19 +312,20 @@ inline __m256i BlendStep(__m256i d, const u16* step) {
     const __m256i two = _mm256_set1_epi16(0x0200);
     const __m256i bluePairs = Load16(step);
     const __m256i b = _mm256_maddubs_epi16(bluePairs, _mm256_or_si256(_mm256_and_si256(d, five), two));
-    // A clear pixel keeps even the target's bit 15, which is no channel: its
-    // weight 16 is the only one with bit 4 set.
-    const __m256i kept = _mm256_and_si256(_mm256_and_si256(_mm256_slli_epi16(bluePairs, 11), d),
-                                          _mm256_set1_epi16(static_cast<short>(0x8000)));
+
     const __m256i g = _mm256_maddubs_epi16(
         Load16(step + 16), _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(d, 5), five), two));
     const __m256i r = _mm256_maddubs_epi16(
         Load16(step + 32), _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(d, 10), five), two));
     // g / 16 at bit 5 is (2 g) AND 0x3E0, r / 16 at bit 10 is (64 r) AND 0x7C00.
-    return _mm256_or_si256(
-        _mm256_or_si256(_mm256_srli_epi16(b, 4), kept),
+    const __m256i blended = _mm256_or_si256(
+        _mm256_srli_epi16(b, 4),
         _mm256_or_si256(_mm256_and_si256(_mm256_add_epi16(g, g), _mm256_set1_epi16(0x03E0)),
                         _mm256_and_si256(_mm256_slli_epi16(r, 6), _mm256_set1_epi16(0x7C00))));
+    // A clear pixel comes out as d without its bit 15, which is no channel;
+    // its upper byte is taken from d whole. Its weight 16 is the only one with
+    // bit 4 set, which the shift moves to the top of the upper byte.
+    return _mm256_blendv_epi8(blended, d, _mm256_slli_epi16(bluePairs, 11));
 }
 
 // Every step of every drawn row. Steps of a row do not overlap, but for the

@@ -20,6 +20,7 @@ set(_found_asan_sources
   ${PROJECT_SOURCE_DIR}/platform/PngWriter.cpp
   ${PROJECT_SOURCE_DIR}/platform/ScriptedPlatform.cpp
   ${PROJECT_SOURCE_DIR}/game/AssetLibrary.cpp
+  ${PROJECT_SOURCE_DIR}/blit/PictureForms.cpp
   ${PROJECT_SOURCE_DIR}/config/AssetNames.cpp)
 if(EXISTS ${PROJECT_SOURCE_DIR}/platform/OggDecoder.cpp)
   list(APPEND _found_asan_sources ${PROJECT_SOURCE_DIR}/platform/OggDecoder.cpp)
