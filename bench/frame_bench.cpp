@@ -222,6 +222,9 @@ int main(int argc, char** argv) {
         allFrames.insert(allFrames.end(), frames.begin(), frames.end());
         allCopies.insert(allCopies.end(), copies.begin(), copies.end());
     }
+    const BlitFormUse forms = BlitPictureFormUse();
+    std::printf("pictures drawn from other forms: %zu, taking %.1f MB\n", forms.pictures,
+                static_cast<double>(forms.bytes) / (1 << 20));
     GameShutdown();
     std::filesystem::remove_all(save);
 

@@ -85,6 +85,7 @@ void SetBlitClip(i32 left, i32 top, i32 right, i32 bottom) {
 void SetBlitTarget(u16* pixels, i32 pitchBytes) {
     state.pixels = pixels;
     state.pitchBytes = pitchBytes;
+    blit::StartFormFrame();
 }
 
 namespace {

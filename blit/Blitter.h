@@ -10,6 +10,8 @@
 // the whole clip rectangle. There is one blitter state for the process.
 #pragma once
 
+#include <cstddef>
+
 #include "blit/PictureItem.h"
 
 // Channel values of every 12-bit colour of a translucent pixel, each doubled to
@@ -81,6 +83,12 @@ void BlitForgetPictures(const void* begin, const void* end);
 // under another choice are dropped.
 enum class BlitPictureForms { Never, Chosen, Always };
 void SetBlitPictureForms(BlitPictureForms choice);
+// Bytes the other forms take now, and how many pictures have one.
+struct BlitFormUse {
+    std::size_t bytes;
+    std::size_t pictures;
+};
+BlitFormUse BlitPictureFormUse();
 
 // The pixel loops exist in several variants that give the same pixels. The
 // fastest one the processor supports is chosen at start-up; benchmarks and

@@ -21,6 +21,9 @@ constexpr std::size_t kMostFormBytes = std::size_t{64} << 20;
 // Larger pictures (whole background layers) are drawn at memory speed from
 // their runs anyway, and their unpacked rows would be more to read.
 constexpr i32 kMostFormPixels = 1 << 16;
+// Pixels of pictures whose forms one frame may build (a few figures' worth):
+// more would make that frame stand out.
+constexpr i32 kMostBuiltPerFrame = 1 << 15;
 
 struct Range {
     const u8* begin;
@@ -40,6 +43,7 @@ struct Store {
     std::unordered_map<const PictureItem*, std::unique_ptr<PictureForm>> forms;
     std::size_t bytes = 0;
     BlitPictureForms policy = BlitPictureForms::Chosen;
+    i32 builtThisFrame = 0;  // pixels of the pictures whose forms were built
     CacheSlot cache[kCacheSlots];
 };
 
@@ -73,7 +77,6 @@ struct RunCensus {
     std::vector<u16> spans;
     i64 runWords = 0;
     i64 opaquePixels = 0;
-    i64 chunks = 0;  // sixteen-pixel steps over the spans
     bool highBit = false;
 };
 
@@ -102,17 +105,18 @@ RunCensus TakeCensus(const PictureItem* item) {
         if (first < 0) first = end = 0;
         census.spans.push_back(static_cast<u16>(first));
         census.spans.push_back(static_cast<u16>(end));
-        census.chunks += (end - first + 15) / 16;
     }
     return census;
 }
 
-// Rough costs in processor cycles, from blit_bench: a run word costs about as
-// much as a wrong guess now and then, an unpacked sixteen pixels about two.
-bool UnpackedDrawsFaster(const RunCensus& census, i32 rows) {
-    const i64 runs = census.runWords * 4 + census.opaquePixels / 8;
-    const i64 unpacked = census.chunks * 2 + i64{rows} * 4;
-    return unpacked < runs;
+// Runs cost most where they are short: each run word is a branch the
+// processor may guess wrong. Measured on our figures and glyphs and on
+// blit_bench's pictures, the unpacked rows win below about twenty pixels per
+// run word (glyphs have four or five, the bench's figure eighteen) and lose
+// above (our streets' figures have thirty and more: long runs, wide clear
+// margins); at twenty-three (the bench's objects) the two are even.
+bool UnpackedDrawsFaster(const RunCensus& census, const PictureItem* item) {
+    return i64{item->width} * item->height < 20 * census.runWords;
 }
 
 // The keyed form: the rows unpacked, 0x8000 where clear.
@@ -194,7 +198,7 @@ std::unique_ptr<PictureForm> Build(const PictureItem* item, BlitPictureForms pol
     }
     RunCensus census = TakeCensus(item);
     if (census.highBit) return form;  // 0x8000 could not mark clear pixels
-    if (policy == BlitPictureForms::Chosen && !UnpackedDrawsFaster(census, item->height)) {
+    if (policy == BlitPictureForms::Chosen && !UnpackedDrawsFaster(census, item)) {
         return form;
     }
     form->spans = std::move(census.spans);
@@ -212,6 +216,14 @@ const PictureForm& FormOf(const PictureItem* item) {
 
     auto found = store.forms.find(item);
     if (found == store.forms.end()) {
+        // Building takes about as long as drawing the picture a few times;
+        // a frame that meets many new pictures at once (a street starts)
+        // builds only some and draws the rest from their runs this time.
+        const i32 pixels = i32{item->width} * i32{item->height};
+        if (store.builtThisFrame > 0 && store.builtThisFrame + pixels > kMostBuiltPerFrame) {
+            return kRuns;
+        }
+        store.builtThisFrame += pixels;
         std::unique_ptr<PictureForm> form = Build(item, store.policy);
         const std::size_t bytes = FormBytes(*form);
         if (store.bytes + bytes > kMostFormBytes) {
@@ -223,6 +235,10 @@ const PictureForm& FormOf(const PictureItem* item) {
     }
     slot = {item, found->second.get()};
     return *slot.form;
+}
+
+void StartFormFrame() {
+    TheStore().builtThisFrame = 0;
 }
 
 }  // namespace blit
@@ -257,4 +273,11 @@ void SetBlitPictureForms(BlitPictureForms policy) {
     store.forms.clear();
     store.bytes = 0;
     for (blit::CacheSlot& slot : store.cache) slot = {};
+}
+
+BlitFormUse BlitPictureFormUse() {
+    const blit::Store& store = blit::TheStore();
+    std::size_t pictures = 0;
+    for (const auto& entry : store.forms) pictures += entry.second->kind != blit::FormKind::Runs;
+    return {store.bytes, pictures};
 }

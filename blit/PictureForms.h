@@ -49,6 +49,11 @@ struct PictureForm {
 // The form to draw item with: kind Runs when its own runs serve best (or it
 // lies outside every kept range, or forms are switched off). Item is
 // run-length and, for the blend form, translucent.
+// A picture whose form is not built yet may have to wait for a later frame
+// (see FormOf); it is then drawn from its runs.
 const PictureForm& FormOf(const PictureItem* item);
+
+// A new frame begins (the game sets the blitter's target once per frame).
+void StartFormFrame();
 
 }  // namespace blit
