@@ -181,25 +181,26 @@ public:
         return true;
     }
 
-    // False when the buffer cannot hold the bytes (out of memory or past the
-    // limit); the caller then gives up rather than lose samples silently.
-    bool Append(const void* bytes, std::size_t count) {
-        if (count > limit - used) return false;
+    // Room for count more bytes after those used, to be written and then
+    // kept with Commit; null when the buffer cannot hold them (out of memory
+    // or past the limit), and the caller then gives up rather than lose
+    // samples silently.
+    unsigned char* Room(std::size_t count) {
+        if (count > limit - used) return nullptr;
         if (used + count > capacity) {
-            // At least twice what is appended, and at least doubling, so a
+            // At least twice what is asked for, and at least doubling, so a
             // long piece needs few reallocations.
             std::size_t grown = used + 2 * count;
             if (capacity <= limit / 2) grown = std::max(grown, capacity * 2);
             grown = std::min(grown, limit);
             void* bigger = std::realloc(data, grown);
-            if (bigger == nullptr) return false;
+            if (bigger == nullptr) return nullptr;
             data = static_cast<unsigned char*>(bigger);
             capacity = grown;
         }
-        std::memcpy(data + used, bytes, count);
-        used += count;
-        return true;
+        return data + used;
     }
+    void Commit(std::size_t count) { used += count; }
 
     // Shrinks to the bytes used, writes the header and hands the block over.
     bool Finish(int channels, long rate, void** wave, u32* waveSize) {
@@ -334,7 +335,6 @@ StreamResult DecodeStream(ogg_sync_state* sync, Input& input, WaveBuffer& image,
     vorbis_block block;
     if (vorbis_synthesis_init(&dsp, &info) == 0) {
         vorbis_block_init(&dsp, &block);
-        i16 converted[kConvertSamples];
         bool endOfStream = false;
         while (!endOfStream && !failed) {
             while (!endOfStream && !failed) {
@@ -355,13 +355,19 @@ StreamResult DecodeStream(ogg_sync_state* sync, Input& input, WaveBuffer& image,
                     float** pcm;
                     int frames;
                     while ((frames = vorbis_synthesis_pcmout(&dsp, &pcm)) > 0) {
+                        // Converted straight into the image: its used size
+                        // is a whole number of 16-bit samples.
                         const int count = std::min(frames, framesPerStep);
-                        ConvertFrames(pcm, channels, count, converted, roundingMode);
-                        if (!image.Append(converted, sizeof(i16) * count * channels)) {
+                        const std::size_t bytes = sizeof(i16) * count * channels;
+                        unsigned char* room = image.Room(bytes);
+                        if (room == nullptr) {
                             std::fputs("Out of memory while decoding Ogg Vorbis data.\n", stderr);
                             failed = true;
                             break;
                         }
+                        ConvertFrames(pcm, channels, count, reinterpret_cast<i16*>(room),
+                                      roundingMode);
+                        image.Commit(bytes);
                         vorbis_synthesis_read(&dsp, count);
                     }
                     if (failed) break;
