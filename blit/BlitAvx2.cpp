@@ -304,6 +304,56 @@ struct KeyedSpan {
     }
 };
 
+// Sixteen pixels of a keyed form over sixteen of a raw tile: no target to
+// read, as every pixel comes from one or the other.
+inline __m256i KeyedOver16(const u16* source, const u16* under) {
+    const __m256i pixels = Load16(source);
+    const __m256i clear = _mm256_srai_epi16(pixels, 15);
+    if (_mm256_testz_si256(clear, clear)) return pixels;
+    return _mm256_blendv_epi8(pixels, Load16(under), clear);
+}
+
+// count >= 16 pixels of the keyed form over the tile; overlapping steps
+// write the same pixels again.
+inline void KeyedOverSpan(u16* target, const u16* source, const u16* under, i32 count) {
+    for (i32 i = 0; i < count - 16; i += 16) Store16(target + i, KeyedOver16(source + i, under + i));
+    Store16(target + count - 16, KeyedOver16(source + count - 16, under + count - 16));
+}
+
+// The keyed form over the job's underlay, row by row: where a tile lies under
+// the visible columns, the form and the tile make every pixel; elsewhere the
+// form goes over the frame as in DrawSpans. Columns count from the picture's
+// left edge.
+void KeyedOver(const RleJob& job) {
+    const i32 first = job.skipLeft;
+    const i32 end = job.skipLeft + job.visibleWidth;
+    u16* target = job.target - first;
+    const u16* source = job.form;
+    const u16* under[2] = {job.under[0], job.under[1]};
+    for (i32 row = 0; row < job.rows; ++row) {
+        i32 column = first;
+        for (i32 k = 0; k < 2; ++k) {
+            const i32 from = job.underStart[k];
+            const i32 to = job.underEnd[k];
+            if (from >= to) continue;
+            if (column < from) KeyedSpan::Span(target + column, source + column, from - column);
+            if (to - from >= 16) {
+                KeyedOverSpan(target + from, source + from, under[k], to - from);
+            } else {
+                // A sliver of a tile: its pixels first, the form over them.
+                std::memcpy(target + from, under[k], static_cast<std::size_t>(to - from) * 2);
+                KeyedSpan::Span(target + from, source + from, to - from);
+            }
+            column = to;
+        }
+        if (column < end) KeyedSpan::Span(target + column, source + column, end - column);
+        target += job.pitch;
+        source += job.formStride;
+        under[0] += job.underPitch[0];
+        under[1] += job.underPitch[1];
+    }
+}
+
 // Sixteen target pixels d blended by one step of a blend form: per channel
 // one multiply-add of the step's pair (w, n * a) with (d, 2), shifted down by
 // four, is the blend (see Blend above); a clear pair (16, 0) gives d.
@@ -362,6 +412,7 @@ constexpr RleRoutines kRoutines = {
     CopyRaw,
     DrawSpans<KeyedSpan>,
     BlendSteps,
+    KeyedOver,
 };
 
 }  // namespace

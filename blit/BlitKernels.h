@@ -54,6 +54,7 @@ struct RleRoutines {
     // has none, and the picture's runs are drawn instead.
     RleRoutine copyKeyed;   // keyed form: pixels other than 0x8000 copied
     RleRoutine blendForm;   // blend form, not clipped at the sides: every step blended
+    RleRoutine keyedOver;   // keyed form over the job's underlay
 };
 
 const RleRoutines& PortableRoutines();

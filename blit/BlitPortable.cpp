@@ -67,6 +67,7 @@ constexpr RleRoutines kRoutines = {
     CopyRaw,
     nullptr,
     nullptr,
+    nullptr,
 };
 
 }  // namespace

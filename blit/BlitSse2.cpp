@@ -187,6 +187,7 @@ constexpr RleRoutines kRoutines = {
     CopyRaw,
     nullptr,
     nullptr,
+    nullptr,
 };
 
 }  // namespace

@@ -241,6 +241,17 @@ bool BlitFrameOver(i32 x, i32 y, const PictureItem* item, const BlitUnderlay& un
         job.under[k] = reinterpret_cast<const u16*>(
             RawPixel(tile, job.skipTop, static_cast<i32>(from - tileStart)));
     }
+    if (state.routines->keyedOver != nullptr) {
+        const blit::PictureForm& form = blit::FormOf(item, true);
+        if (form.kind == blit::FormKind::Keyed) {
+            const std::size_t skipTop = static_cast<std::size_t>(job.skipTop);
+            job.form = form.pixels.data() + skipTop * form.stride;
+            job.spans = form.spans.data() + skipTop * 2;
+            job.formStride = form.stride;
+            state.routines->keyedOver(job);
+            return true;
+        }
+    }
     state.routines->copyOver(job);
     return true;
 }

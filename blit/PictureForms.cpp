@@ -185,10 +185,11 @@ void CutIntoSteps(const PictureItem* item, PictureForm* form) {
     form->rows.push_back(static_cast<u32>(form->spans.size()));
 }
 
-std::unique_ptr<PictureForm> Build(const PictureItem* item, BlitPictureForms policy) {
+std::unique_ptr<PictureForm> Build(const PictureItem* item, BlitPictureForms policy,
+                                   bool overUnderlay) {
     auto form = std::make_unique<PictureForm>();
     if (policy == BlitPictureForms::Never ||
-        i32{item->width} * i32{item->height} > kMostFormPixels) {
+        (!overUnderlay && i32{item->width} * i32{item->height} > kMostFormPixels)) {
         return form;
     }
     if (item->format & kPictureTranslucent) {
@@ -198,7 +199,7 @@ std::unique_ptr<PictureForm> Build(const PictureItem* item, BlitPictureForms pol
     }
     RunCensus census = TakeCensus(item);
     if (census.highBit) return form;  // 0x8000 could not mark clear pixels
-    if (policy == BlitPictureForms::Chosen && !UnpackedDrawsFaster(census, item)) {
+    if (policy == BlitPictureForms::Chosen && !overUnderlay && !UnpackedDrawsFaster(census, item)) {
         return form;
     }
     form->spans = std::move(census.spans);
@@ -208,7 +209,7 @@ std::unique_ptr<PictureForm> Build(const PictureItem* item, BlitPictureForms pol
 
 }  // namespace
 
-const PictureForm& FormOf(const PictureItem* item) {
+const PictureForm& FormOf(const PictureItem* item, bool overUnderlay) {
     Store& store = TheStore();
     CacheSlot& slot = store.cache[SlotOf(item)];
     if (slot.item == item) return *slot.form;
@@ -224,7 +225,7 @@ const PictureForm& FormOf(const PictureItem* item) {
             return kRuns;
         }
         store.builtThisFrame += pixels;
-        std::unique_ptr<PictureForm> form = Build(item, store.policy);
+        std::unique_ptr<PictureForm> form = Build(item, store.policy, overUnderlay);
         const std::size_t bytes = FormBytes(*form);
         if (store.bytes + bytes > kMostFormBytes) {
             form = std::make_unique<PictureForm>();

@@ -51,7 +51,10 @@ struct PictureForm {
 // run-length and, for the blend form, translucent.
 // A picture whose form is not built yet may have to wait for a later frame
 // (see FormOf); it is then drawn from its runs.
-const PictureForm& FormOf(const PictureItem* item);
+// overUnderlay: the picture is drawn over raw tiles (BlitFrameOver), where
+// its unpacked rows replace the walk over its runs whatever their length,
+// since every pixel of the rows is written anyway.
+const PictureForm& FormOf(const PictureItem* item, bool overUnderlay = false);
 
 // A new frame begins (the game sets the blitter's target once per frame).
 void StartFormFrame();

@@ -645,12 +645,19 @@ TEST(Blitter, DrawingOverAnUnderlayMatchesDrawingBothInTurn) {
         for (BlitInstructionSet set :
              {BlitInstructionSet::Portable, BlitInstructionSet::Sse2, BlitInstructionSet::Avx2}) {
             if (!SelectBlitInstructionSet(set)) continue;
-            Canvas actual = start;
-            SetBlitTarget(actual.pixels.data(), actual.PitchBytes());
-            SetBlitClip(clip.left, clip.top, clip.right, clip.bottom);
-            BlitFrameOver(x, y, &top, under);
-            ASSERT_TRUE(actual.pixels == expected.pixels)
-                << BlitInstructionSetName(set) << ", seed " << seed;
+            // Each variant also with the picture kept, as the library's are,
+            // so that it may be drawn from its unpacked rows.
+            for (const bool kept : {false, true}) {
+                const auto* begin = reinterpret_cast<const u8*>(&top);
+                if (kept) BlitKeepPictures(begin, begin + 1);
+                Canvas actual = start;
+                SetBlitTarget(actual.pixels.data(), actual.PitchBytes());
+                SetBlitClip(clip.left, clip.top, clip.right, clip.bottom);
+                BlitFrameOver(x, y, &top, under);
+                if (kept) BlitForgetPictures(begin, begin + 1);
+                ASSERT_TRUE(actual.pixels == expected.pixels)
+                    << BlitInstructionSetName(set) << (kept ? " kept" : "") << ", seed " << seed;
+            }
         }
         SelectBlitInstructionSet(best);
     }
