@@ -176,7 +176,7 @@ bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow) {
     if (fromForm != nullptr) {
         const blit::PictureForm& form = blit::FormOf(item);
         const std::size_t skipTop = static_cast<std::size_t>(job.skipTop);
-        if (form.kind == blit::FormKind::Keyed) {
+        if (form.kind == blit::FormKind::Keyed && form.alone) {
             job.form = form.pixels.data() + skipTop * form.stride;
             job.spans = form.spans.data() + skipTop * 2;
             job.formStride = form.stride;

@@ -188,22 +188,23 @@ void CutIntoSteps(const PictureItem* item, PictureForm* form) {
 std::unique_ptr<PictureForm> Build(const PictureItem* item, BlitPictureForms policy,
                                    bool overUnderlay) {
     auto form = std::make_unique<PictureForm>();
-    if (policy == BlitPictureForms::Never ||
-        (!overUnderlay && i32{item->width} * i32{item->height} > kMostFormPixels)) {
-        return form;
-    }
+    form->askedOver = overUnderlay;
+    if (policy == BlitPictureForms::Never) return form;
+    const bool small = i32{item->width} * i32{item->height} <= kMostFormPixels;
     if (item->format & kPictureTranslucent) {
         // Narrower pictures have no step of sixteen that fits.
-        if (item->width >= 16) CutIntoSteps(item, form.get());
+        if (small && item->width >= 16) CutIntoSteps(item, form.get());
         return form;
     }
+    if (!small && !overUnderlay) return form;
     RunCensus census = TakeCensus(item);
     if (census.highBit) return form;  // 0x8000 could not mark clear pixels
-    if (policy == BlitPictureForms::Chosen && !overUnderlay && !UnpackedDrawsFaster(census, item)) {
-        return form;
-    }
+    const bool alone =
+        small && (policy == BlitPictureForms::Always || UnpackedDrawsFaster(census, item));
+    if (!alone && !overUnderlay) return form;
     form->spans = std::move(census.spans);
     Unpack(item, form.get());
+    form->alone = alone;
     return form;
 }
 
@@ -212,27 +213,37 @@ std::unique_ptr<PictureForm> Build(const PictureItem* item, BlitPictureForms pol
 const PictureForm& FormOf(const PictureItem* item, bool overUnderlay) {
     Store& store = TheStore();
     CacheSlot& slot = store.cache[SlotOf(item)];
-    if (slot.item == item) return *slot.form;
+    if (slot.item == item && (slot.form->askedOver || !overUnderlay)) return *slot.form;
     if (store.kept.empty() || !IsKept(store, item)) return kRuns;
 
     auto found = store.forms.find(item);
-    if (found == store.forms.end()) {
+    // A picture first drawn alone is looked at again when it is first drawn
+    // over tiles, where its unpacked rows serve whatever its runs.
+    const bool again = found != store.forms.end() && overUnderlay && !found->second->askedOver;
+    if (found == store.forms.end() || again) {
         // Building takes about as long as drawing the picture a few times;
         // a frame that meets many new pictures at once (a street starts)
         // builds only some and draws the rest from their runs this time.
         const i32 pixels = i32{item->width} * i32{item->height};
         if (store.builtThisFrame > 0 && store.builtThisFrame + pixels > kMostBuiltPerFrame) {
-            return kRuns;
+            return again ? *found->second : kRuns;
         }
         store.builtThisFrame += pixels;
         std::unique_ptr<PictureForm> form = Build(item, store.policy, overUnderlay);
         const std::size_t bytes = FormBytes(*form);
-        if (store.bytes + bytes > kMostFormBytes) {
-            form = std::make_unique<PictureForm>();
-        } else {
-            store.bytes += bytes;
+        const std::size_t replaced = again ? FormBytes(*found->second) : 0;
+        if (store.bytes - replaced + bytes > kMostFormBytes) {
+            auto runs = std::make_unique<PictureForm>();
+            runs->askedOver = overUnderlay;
+            form = std::move(runs);
         }
-        found = store.forms.emplace(item, std::move(form)).first;
+        store.bytes += FormBytes(*form);
+        store.bytes -= replaced;
+        if (again) {
+            found->second = std::move(form);
+        } else {
+            found = store.forms.emplace(item, std::move(form)).first;
+        }
     }
     slot = {item, found->second.get()};
     return *slot.form;

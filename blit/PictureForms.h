@@ -39,6 +39,10 @@ inline constexpr i32 kBlendStepWords = 48;
 
 struct PictureForm {
     FormKind kind = FormKind::Runs;
+    // Keyed: drawn alone (BlitFrame) from this form too, not only over tiles.
+    bool alone = true;
+    // Built knowing that the picture is drawn over tiles (BlitFrameOver).
+    bool askedOver = false;
     i32 stride = 0;           // keyed: words from one row to the next
     std::vector<u16> pixels;  // keyed: the rows; blend: the steps' pairs
     std::vector<u16> spans;   // keyed: per row its first and end column;
