@@ -284,9 +284,22 @@ struct KeyedSpan {
         // The last step's target is read before the other steps write it: a
         // read of pixels just written, but not all by one store, would wait
         // for that store to reach the cache.
-        if (count >= 16) {
+        if (count >= 32) {
+            // Longer spans: the steps between the first and the last store
+            // at aligned addresses, so that no store straddles two cache
+            // lines; first and last are read before and stored after them.
+            const __m256i head = Keyed16(target, source);
             const __m256i last = Keyed16(target + count - 16, source + count - 16);
-            for (i32 i = 0; i < count - 16; i += 16) Store16(target + i, Keyed16(target + i, source + i));
+            i32 i = 16 - static_cast<i32>((reinterpret_cast<std::uintptr_t>(target) >> 1) & 15);
+            for (; i < count - 16; i += 16) {
+                _mm256_store_si256(reinterpret_cast<__m256i*>(target + i),
+                                   Keyed16(target + i, source + i));
+            }
+            Store16(target, head);
+            Store16(target + count - 16, last);
+        } else if (count >= 16) {
+            const __m256i last = Keyed16(target + count - 16, source + count - 16);
+            Store16(target, Keyed16(target, source));
             Store16(target + count - 16, last);
         } else if (count >= 8) {
             const __m128i last = Keyed8(target + count - 8, source + count - 8);
@@ -316,7 +329,13 @@ inline __m256i KeyedOver16(const u16* source, const u16* under) {
 // count >= 16 pixels of the keyed form over the tile; overlapping steps
 // write the same pixels again.
 inline void KeyedOverSpan(u16* target, const u16* source, const u16* under, i32 count) {
-    for (i32 i = 0; i < count - 16; i += 16) Store16(target + i, KeyedOver16(source + i, under + i));
+    // As in KeyedSpan: aligned stores between the first and the last step.
+    Store16(target, KeyedOver16(source, under));
+    i32 i = 16 - static_cast<i32>((reinterpret_cast<std::uintptr_t>(target) >> 1) & 15);
+    for (; i < count - 16; i += 16) {
+        _mm256_store_si256(reinterpret_cast<__m256i*>(target + i),
+                           KeyedOver16(source + i, under + i));
+    }
     Store16(target + count - 16, KeyedOver16(source + count - 16, under + count - 16));
 }
 
