@@ -74,7 +74,8 @@ bool BlitFrameOver(i32 x, i32 y, const PictureItem* item, const BlitUnderlay& un
 // Pictures in memory that stays unchanged until BlitForgetPictures names it
 // (the library's pictures): the blitter may keep other forms of them, built on
 // first use, that draw faster than their runs. Call BlitForgetPictures with
-// the range before its memory is freed or written. Ranges may overlap.
+// the range before its memory is freed or written; it forgets every kept
+// range that overlaps it, and the forms of the pictures inside it.
 void BlitKeepPictures(const void* begin, const void* end);
 void BlitForgetPictures(const void* begin, const void* end);
 

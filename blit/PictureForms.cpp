@@ -76,7 +76,6 @@ bool IsKept(const Store& store, const PictureItem* item) {
 struct RunCensus {
     std::vector<u16> spans;
     i64 runWords = 0;
-    i64 opaquePixels = 0;
     bool highBit = false;
 };
 
@@ -97,7 +96,6 @@ RunCensus TakeCensus(const PictureItem* item) {
                     end = column + length;
                 }
                 for (i32 i = 0; i < length; ++i) census.highBit |= (words[i] & 0x8000) != 0;
-                census.opaquePixels += length;
                 words += length;
             }
             column += length;
@@ -110,11 +108,12 @@ RunCensus TakeCensus(const PictureItem* item) {
 }
 
 // Runs cost most where they are short: each run word is a branch the
-// processor may guess wrong. Measured on our figures and glyphs and on
-// blit_bench's pictures, the unpacked rows win below about twenty pixels per
-// run word (glyphs have four or five, the bench's figure eighteen) and lose
-// above (our streets' figures have thirty and more: long runs, wide clear
-// margins); at twenty-three (the bench's objects) the two are even.
+// processor may guess wrong. Measured on blit_bench's pictures and in the
+// game, unpacked rows win clearly below twenty pixels per run word (glyphs
+// have four or five, the bench's figure eighteen). Our streets' figures, at
+// 22 to 36 (long runs, wide clear margins), drew slower unpacked, while the
+// bench's objects, at 23, gain a little; twenty keeps the figures on their
+// runs.
 bool UnpackedDrawsFaster(const RunCensus& census, const PictureItem* item) {
     return i64{item->width} * item->height < 20 * census.runWords;
 }

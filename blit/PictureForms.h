@@ -1,29 +1,29 @@
-// Inside the blitter: unpacked copies of run-length pictures, built on first
-// use and kept beside the library that owns the pictures.
+// Inside the blitter: other forms of run-length pictures, built on first use
+// and kept beside the library that owns the pictures.
 //
 // Walking runs costs a few cycles per run word, and most of that is the
-// processor guessing wrong which way each run goes. A picture of many short
-// runs (a figure, a glyph) draws faster from a rectangle of pixels, sixteen at
-// a time, with no branch on what lies under them:
+// processor guessing wrong where each run ends. A picture of many short runs
+// (a glyph), or one drawn over raw tiles, draws faster from a rectangle of
+// pixels, sixteen at a time, with no branch on what lies under them:
 //
-//   keyed   the picture's pixels row after row, 0x8000 where it is transparent
-//           (no opaque pixel has bit 15 set; a picture that has one keeps its
-//           runs);
+//   keyed   the picture's pixels row after row, 0x8000 where it is clear (no
+//           opaque pixel has bit 15 set; a picture that has one keeps its
+//           runs), and per row the span of columns that hold anything to
+//           draw, so that clear margins cost nothing;
 //   blend   the translucent pixels in steps of sixteen columns: each row a
 //           list of steps, found left to right from the next pixel not yet
-//           covered (the last one of a row moved left to end at the edge:
-//           it is blended from the row as it was, before the others),
-//           each step its column and three planes of sixteen byte pairs
-//           (blue, green, red). For a translucent pixel of alpha a and 4-bit
-//           channel n the pair is (15 - a, n * a); for a clear pixel (16, 0). One multiply-add of the pair with
-//           the target channel d and 2, (15 - a) d + 2 n a, is the blend before
-//           its division by 16, and a clear pixel comes out as 16 d, unchanged.
-//           Steps skip clear stretches of sixteen pixels or more, and no
-//           branch depends on where runs start and end.
+//           covered (the last one of a row moved left to end at the edge: it
+//           is blended from the row as it was, before the others), each step
+//           its column and three planes of sixteen byte pairs (blue, green,
+//           red). For a translucent pixel of alpha a and 4-bit channel n the
+//           pair is (15 - a, n * a); for a clear pixel (16, 0). One
+//           multiply-add of the pair with the target channel d and 2,
+//           (15 - a) d + 2 n a, is the blend before its division by 16, and a
+//           clear pixel comes out as 16 d, unchanged. Steps skip clear
+//           stretches of sixteen pixels or more.
 //
-// Each row of the keyed form also keeps the span of columns that hold anything
-// to draw, so that clear margins cost nothing. Only pictures in memory that its owner has
-// promised to keep unchanged (BlitKeepPictures) get another form.
+// Only pictures in memory that its owner has promised to keep unchanged
+// (BlitKeepPictures) get another form.
 #pragma once
 
 #include <vector>
@@ -50,14 +50,13 @@ struct PictureForm {
     std::vector<u32> rows;    // blend: per row its first step, then the count
 };
 
-// The form to draw item with: kind Runs when its own runs serve best (or it
-// lies outside every kept range, or forms are switched off). Item is
-// run-length and, for the blend form, translucent.
-// A picture whose form is not built yet may have to wait for a later frame
-// (see FormOf); it is then drawn from its runs.
-// overUnderlay: the picture is drawn over raw tiles (BlitFrameOver), where
-// its unpacked rows replace the walk over its runs whatever their length,
-// since every pixel of the rows is written anyway.
+// The form to draw item with (item is run-length): kind Runs when its own
+// runs serve best, when it lies outside every kept range or forms are
+// switched off, and while its form waits for a frame that has time to build
+// it. overUnderlay: the picture is drawn over raw tiles (BlitFrameOver),
+// where its unpacked rows serve whatever the length of its runs, since every
+// pixel of the rows is written anyway; a keyed form built for that use alone
+// has `alone` false.
 const PictureForm& FormOf(const PictureItem* item, bool overUnderlay = false);
 
 // A new frame begins (the game sets the blitter's target once per frame).
