@@ -259,9 +259,45 @@ inline __m128i Keyed4(const u16* target, const u16* source) {
     return _mm_blendv_epi8(pixels, Load4(target), clear);
 }
 
+// count pixels of a keyed form over the frame.
+inline void KeyedSpan(u16* target, const u16* source, i32 count) {
+    // The last step's target is read before the other steps write it: a
+    // read of pixels just written, but not all by one store, would wait
+    // for that store to reach the cache.
+    if (count >= 32) {
+        // Longer spans: the steps between the first and the last store
+        // at aligned addresses, so that no store straddles two cache
+        // lines; first and last are read before and stored after them.
+        const __m256i head = Keyed16(target, source);
+        const __m256i last = Keyed16(target + count - 16, source + count - 16);
+        i32 i = 16 - static_cast<i32>((reinterpret_cast<std::uintptr_t>(target) >> 1) & 15);
+        for (; i < count - 16; i += 16) {
+            _mm256_store_si256(reinterpret_cast<__m256i*>(target + i),
+                               Keyed16(target + i, source + i));
+        }
+        Store16(target, head);
+        Store16(target + count - 16, last);
+    } else if (count >= 16) {
+        const __m256i last = Keyed16(target + count - 16, source + count - 16);
+        Store16(target, Keyed16(target, source));
+        Store16(target + count - 16, last);
+    } else if (count >= 8) {
+        const __m128i last = Keyed8(target + count - 8, source + count - 8);
+        Store8(target, Keyed8(target, source));
+        Store8(target + count - 8, last);
+    } else if (count >= 4) {
+        const __m128i last = Keyed4(target + count - 4, source + count - 4);
+        Store4(target, Keyed4(target, source));
+        Store4(target + count - 4, last);
+    } else {
+        for (i32 i = 0; i < count; ++i) {
+            if ((source[i] & 0x8000) == 0) target[i] = source[i];
+        }
+    }
+}
+
 // The keyed form's rows, each from the first to the end column of its span
 // that the clip rectangle leaves.
-template <class Keyed>
 void DrawSpans(const RleJob& job) {
     const i32 first = job.skipLeft;
     const i32 end = job.skipLeft + job.visibleWidth;
@@ -272,50 +308,12 @@ void DrawSpans(const RleJob& job) {
         const i32 from = span[0] > first ? span[0] : first;
         const i32 to = span[1] < end ? span[1] : end;
         const i32 count = to - from;
-        if (count > 0) Keyed::Span(target + from, source + from, count);
+        if (count > 0) KeyedSpan(target + from, source + from, count);
         target += job.pitch;
         source += job.formStride;
         span += 2;
     }
 }
-
-struct KeyedSpan {
-    static void Span(u16* target, const u16* source, i32 count) {
-        // The last step's target is read before the other steps write it: a
-        // read of pixels just written, but not all by one store, would wait
-        // for that store to reach the cache.
-        if (count >= 32) {
-            // Longer spans: the steps between the first and the last store
-            // at aligned addresses, so that no store straddles two cache
-            // lines; first and last are read before and stored after them.
-            const __m256i head = Keyed16(target, source);
-            const __m256i last = Keyed16(target + count - 16, source + count - 16);
-            i32 i = 16 - static_cast<i32>((reinterpret_cast<std::uintptr_t>(target) >> 1) & 15);
-            for (; i < count - 16; i += 16) {
-                _mm256_store_si256(reinterpret_cast<__m256i*>(target + i),
-                                   Keyed16(target + i, source + i));
-            }
-            Store16(target, head);
-            Store16(target + count - 16, last);
-        } else if (count >= 16) {
-            const __m256i last = Keyed16(target + count - 16, source + count - 16);
-            Store16(target, Keyed16(target, source));
-            Store16(target + count - 16, last);
-        } else if (count >= 8) {
-            const __m128i last = Keyed8(target + count - 8, source + count - 8);
-            Store8(target, Keyed8(target, source));
-            Store8(target + count - 8, last);
-        } else if (count >= 4) {
-            const __m128i last = Keyed4(target + count - 4, source + count - 4);
-            Store4(target, Keyed4(target, source));
-            Store4(target + count - 4, last);
-        } else {
-            for (i32 i = 0; i < count; ++i) {
-                if ((source[i] & 0x8000) == 0) target[i] = source[i];
-            }
-        }
-    }
-};
 
 // Sixteen pixels of a keyed form over sixteen of a raw tile: no target to
 // read, as every pixel comes from one or the other.
@@ -355,17 +353,17 @@ void KeyedOver(const RleJob& job) {
             const i32 from = job.underStart[k];
             const i32 to = job.underEnd[k];
             if (from >= to) continue;
-            if (column < from) KeyedSpan::Span(target + column, source + column, from - column);
+            if (column < from) KeyedSpan(target + column, source + column, from - column);
             if (to - from >= 16) {
                 KeyedOverSpan(target + from, source + from, under[k], to - from);
             } else {
                 // A sliver of a tile: its pixels first, the form over them.
                 std::memcpy(target + from, under[k], static_cast<std::size_t>(to - from) * 2);
-                KeyedSpan::Span(target + from, source + from, to - from);
+                KeyedSpan(target + from, source + from, to - from);
             }
             column = to;
         }
-        if (column < end) KeyedSpan::Span(target + column, source + column, end - column);
+        if (column < end) KeyedSpan(target + column, source + column, end - column);
         target += job.pitch;
         source += job.formStride;
         under[0] += job.underPitch[0];
@@ -429,7 +427,7 @@ constexpr RleRoutines kRoutines = {
     DrawRect<ShadowOp>,
     DrawRunsOver<CopyOp>,
     CopyRaw,
-    DrawSpans<KeyedSpan>,
+    DrawSpans,
     BlendSteps,
     KeyedOver,
 };

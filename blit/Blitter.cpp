@@ -141,6 +141,14 @@ const u8* RawPixel(const PictureItem* item, i32 row, i32 column) {
            (static_cast<std::size_t>(row) * item->width + static_cast<std::size_t>(column)) * 2;
 }
 
+// Points the job at the first drawn row of a keyed form.
+void UseKeyedForm(const blit::PictureForm& form, blit::RleJob* job) {
+    const std::size_t skipTop = static_cast<std::size_t>(job->skipTop);
+    job->form = form.pixels.data() + skipTop * form.stride;
+    job->spans = form.spans.data() + skipTop * 2;
+    job->formStride = form.stride;
+}
+
 bool IsRunLength(const PictureItem* item) {
     return (item->format & (kPictureRunLength | kPictureTranslucent | kPictureShadow)) != 0;
 }
@@ -175,11 +183,8 @@ bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow) {
     const blit::RleRoutine fromForm = translucent ? routines.blendForm : routines.copyKeyed;
     if (fromForm != nullptr) {
         const blit::PictureForm& form = blit::FormOf(item);
-        const std::size_t skipTop = static_cast<std::size_t>(job.skipTop);
         if (form.kind == blit::FormKind::Keyed && form.alone) {
-            job.form = form.pixels.data() + skipTop * form.stride;
-            job.spans = form.spans.data() + skipTop * 2;
-            job.formStride = form.stride;
+            UseKeyedForm(form, &job);
             fromForm(job);
             return true;
         }
@@ -188,7 +193,7 @@ bool BlitFrame(i32 x, i32 y, const PictureItem* item, bool shadow) {
             job.visibleWidth == job.width) {
             job.form = form.pixels.data();
             job.spans = form.spans.data();
-            job.formRows = form.rows.data() + skipTop;
+            job.formRows = form.rows.data() + job.skipTop;
             fromForm(job);
             return true;
         }
@@ -244,10 +249,7 @@ bool BlitFrameOver(i32 x, i32 y, const PictureItem* item, const BlitUnderlay& un
     if (state.routines->keyedOver != nullptr) {
         const blit::PictureForm& form = blit::FormOf(item, true);
         if (form.kind == blit::FormKind::Keyed) {
-            const std::size_t skipTop = static_cast<std::size_t>(job.skipTop);
-            job.form = form.pixels.data() + skipTop * form.stride;
-            job.spans = form.spans.data() + skipTop * 2;
-            job.formStride = form.stride;
+            UseKeyedForm(form, &job);
             state.routines->keyedOver(job);
             return true;
         }
