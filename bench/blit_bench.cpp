@@ -35,8 +35,8 @@
 //
 // Our blitter is told, as the game's library tells it, that the pictures stay
 // unchanged (BlitKeepPictures), so it may draw them from the other forms it
-// builds on first use; fast_sse2 has no such forms and draws every picture
-// from its runs.
+// builds on first use; fast_sse2 draws colour-keyed pictures from those
+// forms too, but translucent ones from their runs.
 //
 // Items processed are pixels of the pictures drawn (their full rectangles), so
 // items_per_second is pixels per second.

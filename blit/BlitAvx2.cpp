@@ -296,25 +296,6 @@ inline void KeyedSpan(u16* target, const u16* source, i32 count) {
     }
 }
 
-// The keyed form's rows, each from the first to the end column of its span
-// that the clip rectangle leaves.
-void DrawSpans(const RleJob& job) {
-    const i32 first = job.skipLeft;
-    const i32 end = job.skipLeft + job.visibleWidth;
-    u16* target = job.target - first;  // indexed by the picture's columns
-    const u16* source = job.form;
-    const u16* span = job.spans;
-    for (i32 row = 0; row < job.rows; ++row) {
-        const i32 from = span[0] > first ? span[0] : first;
-        const i32 to = span[1] < end ? span[1] : end;
-        const i32 count = to - from;
-        if (count > 0) KeyedSpan(target + from, source + from, count);
-        target += job.pitch;
-        source += job.formStride;
-        span += 2;
-    }
-}
-
 // Sixteen pixels of a keyed form over sixteen of a raw tile: no target to
 // read, as every pixel comes from one or the other.
 inline __m256i KeyedOver16(const u16* source, const u16* under) {
@@ -337,39 +318,17 @@ inline void KeyedOverSpan(u16* target, const u16* source, const u16* under, i32 
     Store16(target + count - 16, KeyedOver16(source + count - 16, under + count - 16));
 }
 
-// The keyed form over the job's underlay, row by row: where a tile lies under
-// the visible columns, the form and the tile make every pixel; elsewhere the
-// form goes over the frame as in DrawSpans. Columns count from the picture's
-// left edge.
-void KeyedOver(const RleJob& job) {
-    const i32 first = job.skipLeft;
-    const i32 end = job.skipLeft + job.visibleWidth;
-    u16* target = job.target - first;
-    const u16* source = job.form;
-    const u16* under[2] = {job.under[0], job.under[1]};
-    for (i32 row = 0; row < job.rows; ++row) {
-        i32 column = first;
-        for (i32 k = 0; k < 2; ++k) {
-            const i32 from = job.underStart[k];
-            const i32 to = job.underEnd[k];
-            if (from >= to) continue;
-            if (column < from) KeyedSpan(target + column, source + column, from - column);
-            if (to - from >= 16) {
-                KeyedOverSpan(target + from, source + from, under[k], to - from);
-            } else {
-                // A sliver of a tile: its pixels first, the form over them.
-                std::memcpy(target + from, under[k], static_cast<std::size_t>(to - from) * 2);
-                KeyedSpan(target + from, source + from, to - from);
-            }
-            column = to;
-        }
-        if (column < end) KeyedSpan(target + column, source + column, end - column);
-        target += job.pitch;
-        source += job.formStride;
-        under[0] += job.underPitch[0];
-        under[1] += job.underPitch[1];
+// The keyed form's loops of this instruction set, for DrawSpans and
+// KeyedOver (RleWalk.h).
+struct KeyedSteps {
+    static constexpr i32 kLanes = 16;
+    static void Span(u16* target, const u16* source, i32 count) {
+        KeyedSpan(target, source, count);
     }
-}
+    static void OverSpan(u16* target, const u16* source, const u16* under, i32 count) {
+        KeyedOverSpan(target, source, under, count);
+    }
+};
 
 // Sixteen target pixels d blended by one step of a blend form: per channel
 // one multiply-add of the step's pair (w, n * a) with (d, 2), shifted down by
@@ -427,9 +386,9 @@ constexpr RleRoutines kRoutines = {
     DrawRect<ShadowOp>,
     DrawRunsOver<CopyOp>,
     CopyRaw,
-    DrawSpans,
+    DrawSpans<KeyedSteps>,
     BlendSteps,
-    KeyedOver,
+    KeyedOver<KeyedSteps>,
 };
 
 }  // namespace

@@ -178,6 +178,82 @@ void CopyRaw(const RleJob& job) {
     }
 }
 
+// ---- From a picture's keyed form --------------------------------------------
+
+// The pixels of a keyed form where clear is not set, the kept ones where it
+// is (SSE2 has no byte blend: the mask picks with and, andnot and or).
+inline __m128i Pick(__m128i clear, __m128i kept, __m128i pixels) {
+    return _mm_or_si128(_mm_and_si128(clear, kept), _mm_andnot_si128(clear, pixels));
+}
+
+// Eight pixels of a keyed form over the target: 0x8000 keeps the target's
+// pixel. Drawing the same pixels twice leaves the same frame, so a span's
+// last step may overlap the one before it.
+inline __m128i Keyed8(const u16* target, const u16* source) {
+    const __m128i pixels = Load8(source);
+    return Pick(_mm_srai_epi16(pixels, 15), Load8(target), pixels);
+}
+inline __m128i Keyed4(const u16* target, const u16* source) {
+    const __m128i pixels = Load4(source);
+    return Pick(_mm_srai_epi16(pixels, 15), Load4(target), pixels);
+}
+
+// count pixels of a keyed form over the frame. As in the AVX2 loops, the
+// first and the last step read the target before the steps between them
+// store, at aligned addresses, and are stored after them.
+inline void KeyedSpan(u16* target, const u16* source, i32 count) {
+    if (count >= 16) {
+        const __m128i head = Keyed8(target, source);
+        const __m128i last = Keyed8(target + count - 8, source + count - 8);
+        i32 i = 8 - static_cast<i32>((reinterpret_cast<std::uintptr_t>(target) >> 1) & 7);
+        for (; i < count - 8; i += 8) {
+            _mm_store_si128(reinterpret_cast<__m128i*>(target + i), Keyed8(target + i, source + i));
+        }
+        Store8(target, head);
+        Store8(target + count - 8, last);
+    } else if (count >= 8) {
+        const __m128i last = Keyed8(target + count - 8, source + count - 8);
+        Store8(target, Keyed8(target, source));
+        Store8(target + count - 8, last);
+    } else if (count >= 4) {
+        const __m128i last = Keyed4(target + count - 4, source + count - 4);
+        Store4(target, Keyed4(target, source));
+        Store4(target + count - 4, last);
+    } else {
+        for (i32 i = 0; i < count; ++i) {
+            if ((source[i] & 0x8000) == 0) target[i] = source[i];
+        }
+    }
+}
+
+// Eight pixels of a keyed form over eight of a raw tile: no target to read.
+inline __m128i KeyedOver8(const u16* source, const u16* under) {
+    const __m128i pixels = Load8(source);
+    const __m128i clear = _mm_srai_epi16(pixels, 15);
+    return Pick(clear, Load8(under), pixels);
+}
+
+// count >= 8 pixels of the keyed form over the tile; overlapping steps write
+// the same pixels again.
+inline void KeyedOverSpan(u16* target, const u16* source, const u16* under, i32 count) {
+    Store8(target, KeyedOver8(source, under));
+    i32 i = 8 - static_cast<i32>((reinterpret_cast<std::uintptr_t>(target) >> 1) & 7);
+    for (; i < count - 8; i += 8) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(target + i), KeyedOver8(source + i, under + i));
+    }
+    Store8(target + count - 8, KeyedOver8(source + count - 8, under + count - 8));
+}
+
+struct KeyedSteps {
+    static constexpr i32 kLanes = 8;
+    static void Span(u16* target, const u16* source, i32 count) {
+        KeyedSpan(target, source, count);
+    }
+    static void OverSpan(u16* target, const u16* source, const u16* under, i32 count) {
+        KeyedOverSpan(target, source, under, count);
+    }
+};
+
 constexpr RleRoutines kRoutines = {
     DrawRuns<CopyOp>,
     DrawRuns<ShadowOp>,
@@ -185,9 +261,9 @@ constexpr RleRoutines kRoutines = {
     DrawRect<ShadowOp>,
     DrawRunsOver<CopyOp>,
     CopyRaw,
-    nullptr,
-    nullptr,
-    nullptr,
+    DrawSpans<KeyedSteps>,
+    nullptr,  // no blend steps: they multiply byte pairs, which SSE2 cannot
+    KeyedOver<KeyedSteps>,
 };
 
 }  // namespace

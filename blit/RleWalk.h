@@ -8,9 +8,21 @@
 // pixel words; the shadow does not read them). Everything here sits in an
 // unnamed namespace on purpose: each variant's file compiles its own copy with
 // its own instruction set, and no copy may stand in for another at link time.
+//
+// The walkers over a picture's keyed form (PictureForms.h) take the variant's
+// loops over its unpacked rows:
+//
+//   struct Keyed {
+//       static constexpr i32 kLanes;  // pixels per vector step
+//       // count pixels of the form over the frame (0x8000 keeps the frame's)
+//       static void Span(u16* target, const u16* source, i32 count);
+//       // count >= kLanes pixels of the form over a raw tile's (under)
+//       static void OverSpan(u16* target, const u16* source, const u16* under, i32 count);
+//   };
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 #include "blit/BlitKernels.h"
 
@@ -141,6 +153,61 @@ void DrawRect(const RleJob& job) {
     u16* target = job.target;
     for (i32 row = 0; row < job.rows; ++row, target += job.pitch) {
         Op::Run(target, nullptr, job.visibleWidth);
+    }
+}
+
+// The keyed form's rows, each from the first to the end column of its span
+// that the clip rectangle leaves.
+template <class Keyed>
+void DrawSpans(const RleJob& job) {
+    const i32 first = job.skipLeft;
+    const i32 end = job.skipLeft + job.visibleWidth;
+    u16* target = job.target - first;  // indexed by the picture's columns
+    const u16* source = job.form;
+    const u16* span = job.spans;
+    for (i32 row = 0; row < job.rows; ++row) {
+        const i32 from = span[0] > first ? span[0] : first;
+        const i32 to = span[1] < end ? span[1] : end;
+        const i32 count = to - from;
+        if (count > 0) Keyed::Span(target + from, source + from, count);
+        target += job.pitch;
+        source += job.formStride;
+        span += 2;
+    }
+}
+
+// The keyed form over the job's underlay, row by row: where a tile lies under
+// the visible columns, the form and the tile make every pixel; elsewhere the
+// form goes over the frame as in DrawSpans. Columns count from the picture's
+// left edge.
+template <class Keyed>
+void KeyedOver(const RleJob& job) {
+    const i32 first = job.skipLeft;
+    const i32 end = job.skipLeft + job.visibleWidth;
+    u16* target = job.target - first;
+    const u16* source = job.form;
+    const u16* under[2] = {job.under[0], job.under[1]};
+    for (i32 row = 0; row < job.rows; ++row) {
+        i32 column = first;
+        for (i32 k = 0; k < 2; ++k) {
+            const i32 from = job.underStart[k];
+            const i32 to = job.underEnd[k];
+            if (from >= to) continue;
+            if (column < from) Keyed::Span(target + column, source + column, from - column);
+            if (to - from >= Keyed::kLanes) {
+                Keyed::OverSpan(target + from, source + from, under[k], to - from);
+            } else {
+                // A sliver of a tile: its pixels first, the form over them.
+                std::memcpy(target + from, under[k], static_cast<std::size_t>(to - from) * 2);
+                Keyed::Span(target + from, source + from, to - from);
+            }
+            column = to;
+        }
+        if (column < end) Keyed::Span(target + column, source + column, end - column);
+        target += job.pitch;
+        source += job.formStride;
+        under[0] += job.underPitch[0];
+        under[1] += job.underPitch[1];
     }
 }
 
