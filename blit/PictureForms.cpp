@@ -108,14 +108,16 @@ RunCensus TakeCensus(const PictureItem* item) {
 }
 
 // Runs cost most where they are short: each run word is a branch the
-// processor may guess wrong. Measured on blit_bench's pictures and in the
-// game, unpacked rows win clearly below twenty pixels per run word (glyphs
-// have four or five, the bench's figure eighteen). Our streets' figures, at
-// 22 to 36 (long runs, wide clear margins), drew slower unpacked, while the
-// bench's objects, at 23, gain a little; twenty keeps the figures on their
-// runs.
+// processor may guess wrong. Unpacked rows win clearly below twenty pixels
+// per run word (glyphs have four or five, blit_bench's figure eighteen).
+// Since their long spans store at aligned addresses they also win at the
+// bench's objects' twenty-three: the play frame drew 8 to 13 % faster with
+// them unpacked. Our streets' figures have 22 to 36; in the game's frames
+// a threshold of 20, 26 or 40 made no difference that the machine's noise
+// did not hide, while 40 kept two and a half times the forms' memory (20.6
+// against 8.2 MB on street 50). Twenty-six takes the objects and 10.2 MB.
 bool UnpackedDrawsFaster(const RunCensus& census, const PictureItem* item) {
-    return i64{item->width} * item->height < 20 * census.runWords;
+    return i64{item->width} * item->height < 26 * census.runWords;
 }
 
 // The keyed form: the rows unpacked, 0x8000 where clear.
