@@ -43,8 +43,8 @@
 //
 // Without --benchmark_repetitions the bench runs every benchmark 5 times,
 // interleaved in random order, and ends with a table of ratios: time per pixel
-// against memcpy's, and the speed-up against SDL2 and our scalar reference,
-// each as the median and the range (minimum-maximum) over the repetitions,
+// against memcpy's, the speed-up against SDL2 and our scalar reference, and
+// the SSE2 variant's speed-up against SDL2, each as the median and the range (minimum-maximum) over the repetitions,
 // under the processor model and the compiler flags of this build.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -458,17 +458,18 @@ void PrintRatios(const RatioReporter& reporter) {
     std::printf("\ncpu: %s\ncompiler: %s\nblitter variant: %s\n", benchinfo::CpuModel().c_str(),
                 benchinfo::Compiler(), BlitInstructionSetName(ActiveBlitInstructionSet()));
     std::printf("ratios: median (min-max) over %zu repetitions\n", copy.size());
-    std::printf("%-20s %-24s %-24s %-24s\n", "picture", "time/pixel vs memcpy",
-                "speed-up vs SDL2", "speed-up vs reference");
+    std::printf("%-20s %-24s %-24s %-24s %-24s\n", "picture", "time/pixel vs memcpy",
+                "speed-up vs SDL2", "speed-up vs reference", "sse2 speed-up vs SDL2");
     for (const Named& named : Scenes()) {
         const std::string base = named.name;
         const std::vector<double> fast = times(base + "/fast");
         const double pixelsRatio = static_cast<double>(kFrameWidth * kFrameHeight) /
                                    static_cast<double>(named.scene.Pixels());
-        std::printf("%-20s %-24s %-24s %-24s\n", named.name,
+        std::printf("%-20s %-24s %-24s %-24s %-24s\n", named.name,
                     Spread(fast, copy, pixelsRatio).c_str(),
                     Spread(times(base + "/sdl"), fast, 1.0).c_str(),
-                    Spread(times(base + "/reference"), fast, 1.0).c_str());
+                    Spread(times(base + "/reference"), fast, 1.0).c_str(),
+                    Spread(times(base + "/sdl"), times(base + "/fast_sse2"), 1.0).c_str());
     }
     std::printf("%-20s %-24s %-24s\n", "translucent/4444", "",
                 Spread(times("figure_translucent/sdl_argb4444"), times("figure_translucent/fast"),
