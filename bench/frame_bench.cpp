@@ -6,12 +6,14 @@
 // so that waiting for a core on a shared machine is not counted.
 //
 //   frame_bench [--data DIR] [--level N] [--frames N] [--reps N] [--forms never|chosen|always]
+//               [--blit portable|sse2|avx2]
 //
 // --level 0 (the default) picks the street with the most pieces of furniture,
 // canisters and figures (the widest of those that tie); --frames frames are
 // timed per repetition (3000), --reps repetitions (5); --forms says which
 // pictures the blitter may draw from other forms (chosen, as in the game,
-// unless told otherwise). The player walks right
+// unless told otherwise); --blit the blitter's variant (the best the
+// processor has, unless told otherwise). The player walks right
 // and left and saws now and then; a street lost or won is started again. It
 // also reports the processor time from the start of the game to its first
 // main-menu frame, which is mostly decoding the menu's music.
@@ -73,6 +75,7 @@ struct BenchOptions {
     i32 frames = 3000;
     i32 reps = 5;
     BlitPictureForms forms = BlitPictureForms::Chosen;
+    const char* blit = nullptr;  // the variant's name; null for the best
 };
 
 bool ParseOptions(int argc, char** argv, BenchOptions* options) {
@@ -97,6 +100,8 @@ bool ParseOptions(int argc, char** argv, BenchOptions* options) {
             } else if (forms != "chosen") {
                 return false;
             }
+        } else if (arg == "--blit") {
+            options->blit = value;
         } else {
             return false;
         }
@@ -154,8 +159,22 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, &options)) {
         std::fprintf(stderr,
                      "usage: frame_bench [--data DIR] [--level N] [--frames N] [--reps N]"
-                     " [--forms never|chosen|always]\n");
+                     " [--forms never|chosen|always] [--blit portable|sse2|avx2]\n");
         return 2;
+    }
+    if (options.blit != nullptr) {
+        bool chosen = false;
+        for (const BlitInstructionSet set : {BlitInstructionSet::Portable, BlitInstructionSet::Sse2,
+                                             BlitInstructionSet::Avx2}) {
+            if (std::strcmp(options.blit, BlitInstructionSetName(set)) == 0) {
+                chosen = SelectBlitInstructionSet(set);
+            }
+        }
+        if (!chosen) {
+            std::fprintf(stderr, "frame_bench: no blitter variant %s on this processor\n",
+                         options.blit);
+            return 2;
+        }
     }
     const std::filesystem::path save =
         std::filesystem::temp_directory_path() / ("frame_bench-" + std::to_string(::getpid()));
@@ -183,7 +202,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_bench: no street could be played\n");
         return 1;
     }
-    std::printf("cpu: %s\ncompiler: %s\n", benchinfo::CpuModel().c_str(), benchinfo::Compiler());
+    std::printf("cpu: %s\ncompiler: %s\nblitter variant: %s\n", benchinfo::CpuModel().c_str(),
+                benchinfo::Compiler(), BlitInstructionSetName(ActiveBlitInstructionSet()));
     std::printf("street %d: %d objects, %d figures, %d screens wide; %d frames x %d reps\n",
                 level, gObjectCount, gCharacterCount, gLevel.playfieldWidth, options.frames,
                 options.reps);
