@@ -111,8 +111,9 @@ RunCensus TakeCensus(const PictureItem* item) {
 // processor may guess wrong. Unpacked rows win clearly below twenty pixels
 // per run word (glyphs have four or five, blit_bench's figure eighteen).
 // Since their long spans store at aligned addresses they also win at the
-// bench's objects' twenty-three: the play frame drew 8 to 13 % faster with
-// them unpacked. Our streets' figures have 22 to 36; in the game's frames
+// bench's objects' twenty-three: its play frame, run alone, drew about a
+// tenth faster with them unpacked (run among the other scenes, as fast).
+// Our streets' figures have 22 to 36; in the game's frames
 // a threshold of 20, 26 or 40 made no difference that the machine's noise
 // did not hide, while 40 kept two and a half times the forms' memory (20.6
 // against 8.2 MB on street 50). Twenty-six takes the objects and 10.2 MB.
