@@ -331,23 +331,29 @@ struct KeyedSteps {
 };
 
 // Sixteen target pixels d blended by one step of a blend form: per channel
-// one multiply-add of the step's pair (w, n * a) with (d, 2), shifted down by
-// four, is the blend (see Blend above); a clear pair (16, 0) gives d.
+// one multiply-add of the step's pairs with the target channel and a constant,
+// scaled so that as little as possible is left to move into place:
+//   blue   (15 - a, n a) with (d, 2):       (15 - a) d + 2 n a, shifted down by four;
+//   green  (15 - a, n a) with (2 d, 4):     twice that, its bits 5-9 already in place;
+//   red    (n a, 15 - a) with (8, 4 d):     four times that, shifted up by four.
+// Red's target channel is taken where it lies in the upper byte, times four.
+// A clear pair (16, 0) (red's (0, 16)) gives d.
 inline __m256i BlendStep(__m256i d, const u16* step) {
-    const __m256i five = _mm256_set1_epi16(0x1F);
-    const __m256i two = _mm256_set1_epi16(0x0200);
     const __m256i bluePairs = Load16(step);
-    const __m256i b = _mm256_maddubs_epi16(bluePairs, _mm256_or_si256(_mm256_and_si256(d, five), two));
-
+    const __m256i b = _mm256_maddubs_epi16(
+        bluePairs, _mm256_or_si256(_mm256_and_si256(d, _mm256_set1_epi16(0x001F)),
+                                   _mm256_set1_epi16(0x0200)));
     const __m256i g = _mm256_maddubs_epi16(
-        Load16(step + 16), _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(d, 5), five), two));
+        Load16(step + 16),
+        _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(d, 4), _mm256_set1_epi16(0x003E)),
+                        _mm256_set1_epi16(0x0400)));
     const __m256i r = _mm256_maddubs_epi16(
-        Load16(step + 32), _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(d, 10), five), two));
-    // g / 16 at bit 5 is (2 g) AND 0x3E0, r / 16 at bit 10 is (64 r) AND 0x7C00.
+        Load16(step + 32), _mm256_or_si256(_mm256_and_si256(d, _mm256_set1_epi16(0x7C00)),
+                                           _mm256_set1_epi16(0x0008)));
     const __m256i blended = _mm256_or_si256(
         _mm256_srli_epi16(b, 4),
-        _mm256_or_si256(_mm256_and_si256(_mm256_add_epi16(g, g), _mm256_set1_epi16(0x03E0)),
-                        _mm256_and_si256(_mm256_slli_epi16(r, 6), _mm256_set1_epi16(0x7C00))));
+        _mm256_or_si256(_mm256_and_si256(g, _mm256_set1_epi16(0x03E0)),
+                        _mm256_and_si256(_mm256_slli_epi16(r, 4), _mm256_set1_epi16(0x7C00))));
     // A clear pixel comes out as d without its bit 15, which is no channel;
     // its upper byte is taken from d whole. Its weight 16 is the only one with
     // bit 4 set, which the shift moves to the top of the upper byte.

@@ -169,16 +169,16 @@ void CutIntoSteps(const PictureItem* item, PictureForm* form) {
             const i32 step = std::min(covered, width - 16);
             form->spans.push_back(static_cast<u16>(step));
             const std::size_t at = form->pixels.size();
-            form->pixels.resize(at + kBlendStepWords, u16{16});
+            form->pixels.resize(at + kBlendStepWords);
             for (i32 lane = 0; lane < 16; ++lane) {
                 const i32 column = step + lane;
-                if (!drawn[column]) continue;
                 const u16 pixel = pixels[column];
-                const u16 alpha = pixel >> 12;
+                const u16 weight = drawn[column] ? 15 - (pixel >> 12) : 16;
                 for (i32 channel = 0; channel < 3; ++channel) {
                     const u16 nibble = (pixel >> (4 * channel)) & 15;
-                    form->pixels[at + channel * 16 + lane] =
-                        static_cast<u16>((15 - alpha) | (nibble * alpha) << 8);
+                    const u16 term = drawn[column] ? nibble * (pixel >> 12) : 0;
+                    form->pixels[at + channel * 16 + lane] = static_cast<u16>(
+                        channel == 2 ? term | weight << 8 : weight | term << 8);
                 }
             }
             covered = step + 16;

@@ -16,7 +16,9 @@
 //           is blended from the row as it was, before the others), each step
 //           its column and three planes of sixteen byte pairs (blue, green,
 //           red). For a translucent pixel of alpha a and 4-bit channel n the
-//           pair is (15 - a, n * a); for a clear pixel (16, 0). One
+//           pair is (15 - a, n * a); for a clear pixel (16, 0). Red's pairs
+//           are the other way round, (n * a, 15 - a) and (0, 16), to meet
+//           the target's red where it lies, in the upper byte. One
 //           multiply-add of the pair with the target channel d and 2,
 //           (15 - a) d + 2 n a, is the blend before its division by 16, and a
 //           clear pixel comes out as 16 d, unchanged. Steps skip clear
