@@ -267,6 +267,7 @@ private:
     PointerMapper pointer;
     PadInput pad;
     u32 padLive = 0;  // the game's keys the pads hold, as last read
+    u32 padSwallowed = 0;  // of those, the ones that ended the demo, until released
     std::vector<SDL_GameController*> pads;
     // Keys the host took for itself (Alt+Enter, F11, F12): the game does not
     // see them held until they are released. Marked by an event watch, which
@@ -764,6 +765,14 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                     }
                     break;
                 }
+                if (demo) {
+                    // The key that ends the demo is not the game's, nor is it
+                    // while it stays held.
+                    if (SDL_GetKeyboardState(nullptr)[key.scancode] != 0) {
+                        swallowed[key.scancode] = true;
+                    }
+                    break;
+                }
                 input.OnKeyDown(key.scancode, event.key.repeat != 0);
                 const u32 base = key.sym == SDLK_KP_ENTER ? 13u : static_cast<u32>(key.sym);
                 const int control = ControlCharacterOf(base, (key.mod & KMOD_CTRL) != 0,
@@ -782,7 +791,7 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
                 demoPressed = true;
                 break;
             case SDL_TEXTINPUT:
-                input.OnTextTyped(event.text.text);
+                if (!demo) input.OnTextTyped(event.text.text);
                 break;
             case SDL_KEYMAPCHANGED:
                 BuildKeymap();
@@ -835,9 +844,11 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
         }
     }
     // The pads' newly pressed keys flip the toggle bits of the keys they stand for.
-    const u32 pressed = pad.Update(pads.empty() ? PadState{} : ReadPads(), SDL_GetTicks());
+    const PadState padState = pads.empty() ? PadState{} : ReadPads();
+    const u32 pressed = pad.Update(padState, SDL_GetTicks());
+    padSwallowed &= PadInput::KeysOf(padState, false);
     for (const auto& k : kPadKeys) {
-        if ((pressed & k.padKey) != 0) input.OnKeyDown(k.key, false);
+        if ((pressed & k.padKey) != 0 && !demo) input.OnKeyDown(k.key, false);
     }
     if (pressed != 0) demoPressed = true;
     if (demo) {
@@ -845,6 +856,8 @@ HostWindow::Messages SdlPlatform::ProcessMessages() {
         if (demoKeys & kDemoOver) {
             demo = nullptr;
             demoKeys = 0;
+            // The pad's keys that ended the demo are not the game's either.
+            padSwallowed = PadInput::KeysOf(padState, false);
         }
     }
     if (single != nullptr && single->RaiseRequested()) {
@@ -881,7 +894,7 @@ bool SdlPlatform::Held(SDL_Scancode key) {
     if (SDL_GetKeyboardState(nullptr)[key] != 0 && !swallowed[key]) return true;
     if (padLive == 0) return false;
     for (const auto& k : kPadKeys) {
-        if (k.key == key) return (padLive & k.padKey) != 0;
+        if (k.key == key) return (padLive & ~padSwallowed & k.padKey) != 0;
     }
     return false;
 }

@@ -59,10 +59,12 @@ u32 RealFrame(bool fullPresent) {
 }
 
 int RunHost(bool windowed, std::vector<std::function<void(PlatformServices&, bool)>> steps,
-            const std::string& screenshots = "", const std::string& realGameData = "") {
+            const std::string& screenshots = "", const std::string& realGameData = "",
+            std::function<u32(bool)> demo = {}) {
     script = Script{};
     script.steps = std::move(steps);
     SdlHostSettings settings;
+    settings.demo = std::move(demo);
     if (!realGameData.empty()) {
         settings.dataFolder = realGameData;
         settings.windowed = windowed;
@@ -95,13 +97,32 @@ bool OnDisplay() {
     return display != nullptr && *display != 0;
 }
 
-TEST(SdlHost, GamepadActsThroughTheKeyQueriesAndToggles) {
-    if (OnDisplay()) GTEST_SKIP() << "runs on the dummy video driver";
+// SDL's dummy video driver, and a virtual gamepad plugged in while the game
+// runs; a window of the dummy driver never has the focus that pad events
+// otherwise wait for.
+void UseDummyDriver() {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    // A window of the dummy driver never has the focus that pad events
-    // otherwise wait for.
     setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+}
+std::function<void(PlatformServices&, bool)> PlugInPad(SDL_Joystick** joystick) {
+    return [joystick](PlatformServices&, bool) {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "Brettspalt test pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        ASSERT_GE(index, 0) << SDL_GetError();
+        *joystick = SDL_JoystickOpen(index);
+        ASSERT_NE(nullptr, *joystick);
+    };
+}
+
+TEST(SdlHost, GamepadActsThroughTheKeyQueriesAndToggles) {
+    if (OnDisplay()) GTEST_SKIP() << "runs on the dummy video driver";
+    UseDummyDriver();
     SDL_Joystick* joystick = nullptr;
     auto press = [&](SDL_GameControllerButton button, bool down) {
         return [&, button, down](PlatformServices&, bool) {
@@ -127,19 +148,7 @@ TEST(SdlHost, GamepadActsThroughTheKeyQueriesAndToggles) {
     Seen before, a, b, start, x, y, stick, unplugged;
     bool letterTyped = false;
     std::vector<std::function<void(PlatformServices&, bool)>> steps;
-    steps.push_back([&](PlatformServices&, bool) {
-        // Plugged in while the game runs.
-        SDL_VirtualJoystickDesc desc{};
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.name = "Brettspalt test pad";
-        const int index = SDL_JoystickAttachVirtualEx(&desc);
-        ASSERT_GE(index, 0) << SDL_GetError();
-        joystick = SDL_JoystickOpen(index);
-        ASSERT_NE(nullptr, joystick);
-    });
+    steps.push_back(PlugInPad(&joystick));
     Wait(&steps, 3);
     steps.push_back(look(&before));
     steps.push_back(press(SDL_CONTROLLER_BUTTON_A, true));
@@ -203,6 +212,78 @@ TEST(SdlHost, GamepadActsThroughTheKeyQueriesAndToggles) {
     EXPECT_TRUE(stick.left) << "the stick is the cursor keys";
     EXPECT_TRUE(letterTyped) << "the pad types a name";
     EXPECT_FALSE(unplugged.space || unplugged.enter) << "an unplugged pad holds nothing";
+}
+
+// The key or button that ends the demo is not the game's: it flips no
+// toggle and, held on, holds nothing. The next one is the game's again.
+TEST(SdlHost, TheKeyThatEndsTheDemoIsNotTheGames) {
+    if (OnDisplay()) GTEST_SKIP() << "runs on the dummy video driver";
+    UseDummyDriver();
+    bool ended = false;
+    auto demo = [&](bool pressed) -> u32 {
+        ended = ended || pressed;
+        return pressed ? kDemoOver : kDemoDown;
+    };
+    auto pressUp = [](PlatformServices&, bool) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.scancode = SDL_SCANCODE_UP;
+        event.key.keysym.sym = SDLK_UP;
+        SDL_PushEvent(&event);
+    };
+    // A key on the keyboard.
+    bool botHeldDown = false, upToggle = false, toggleAtEnd = false, toggleAfter = false;
+    std::vector<std::function<void(PlatformServices&, bool)>> steps;
+    Wait(&steps, 2);
+    steps.push_back([&](PlatformServices& p, bool) {
+        botHeldDown = p.IsDownArrowPressed();
+        upToggle = p.GetUpArrowToggle();
+    });
+    steps.push_back(pressUp);
+    Wait(&steps, 2);
+    steps.push_back([&](PlatformServices& p, bool) {
+        toggleAtEnd = p.GetUpArrowToggle();
+        EXPECT_FALSE(p.IsDownArrowPressed()) << "the bot lets go when the demo ends";
+    });
+    steps.push_back(pressUp);
+    Wait(&steps, 2);
+    steps.push_back([&](PlatformServices& p, bool) { toggleAfter = p.GetUpArrowToggle(); });
+    ASSERT_EQ(0, RunHost(true, steps, "", "", demo));
+    EXPECT_TRUE(botHeldDown) << "the game sees the bot's keys";
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(upToggle, toggleAtEnd) << "the key that ended the demo flipped the game's toggle";
+    EXPECT_NE(upToggle, toggleAfter) << "the next press is the game's";
+
+    // A button on a pad: A stands for Space and Enter.
+    ended = false;
+    SDL_Joystick* joystick = nullptr;
+    bool heldAtEnd = true, heldAfter = false;
+    steps.clear();
+    steps.push_back(PlugInPad(&joystick));
+    Wait(&steps, 3);
+    steps.push_back([&](PlatformServices&, bool) {
+        SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1);
+    });
+    Wait(&steps, 3);
+    steps.push_back([&](PlatformServices& p, bool) {
+        heldAtEnd = p.IsEnterPressed() || p.IsSpacePressed();
+        SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 0);
+    });
+    Wait(&steps, 3);
+    steps.push_back([&](PlatformServices&, bool) {
+        SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1);
+    });
+    Wait(&steps, 3);
+    steps.push_back([&](PlatformServices& p, bool) {
+        heldAfter = p.IsEnterPressed();
+        SDL_JoystickClose(joystick);
+        SDL_JoystickDetachVirtual(0);
+    });
+    ASSERT_EQ(0, RunHost(true, steps, "", "", demo));
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(heldAtEnd) << "the button that ended the demo is held for the game";
+    EXPECT_TRUE(heldAfter) << "the next press is the game's";
 }
 
 // Under a virtual X server (tests/desktop.cmake runs it in xvfb-run).
