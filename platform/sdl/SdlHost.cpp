@@ -272,7 +272,8 @@ private:
     // Keys the host took for itself (Alt+Enter, F11, F12): the game does not
     // see them held until they are released. Marked by an event watch, which
     // runs while the events are pumped, so no query between the pump and the
-    // handling of the event sees the key.
+    // handling of the event sees the key. The key that ends the demo is
+    // marked too, when its event is handled.
     std::array<bool, SDL_NUM_SCANCODES> swallowed{};
     static int WatchHostKeys(void* platform, SDL_Event* event);
     GameEntryPoints game;
